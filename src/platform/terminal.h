@@ -55,6 +55,7 @@ struct EndOfInput {};
 struct KeyDecoder {
   unsigned char buf[64];
   std::size_t len = 0;
+  bool after_cr = false;  // the last key taken was a CR (an LF after it is dropped)
 };
 
 struct Terminal {
@@ -71,6 +72,18 @@ struct Terminal {
   bool too_small = false;     // the size notice is up instead of the screen
   std::string out;            // bytes waiting to be written
   uint64_t bytes_written = 0; // total bytes sent to out_fd, for measurements
+  int beeps = 0;              // beeps sounded (counted even with out_fd == -1)
+  // Where the terminal's cursor and colours are known to stand (-1: unknown).
+  int term_row = -1;
+  int term_col = -1;
+  int term_attr = -1;
+  int term_cursor_visible = -1;
+  int term_rows = 0;          // terminal size; 0 when not known
+  int term_cols = 0;
+  bool out_failed = false;    // the output is gone (hung up, closed)
+  bool opened = false;        // between TerminalOpen and TerminalClose
+  bool title_pushed = false;  // the terminal's title was saved on its stack
+  bool term_blank = false;    // the terminal was just cleared in default colours
 };
 
 // Takes over the terminal on in_fd/out_fd: raw mode when in_fd is a terminal,
@@ -97,5 +110,14 @@ Key TerminalPeekKey(Terminal& t, const Frame& f);
 void TerminalFlushInput(Terminal& t);
 // One audible beep (BEL), sent after the pending screen output.
 void TerminalBeep(Terminal& t, const Frame& f);
+// The ANSI colour numbers (SGR) for a palette index 0..15: the palette's
+// bits are blue 1, green 2, red 4, intensity 8; ANSI's are red 1, green 2,
+// blue 4, and intensity selects the bright range (90-97, 100-107).
+int AnsiForeground(int palette);
+int AnsiBackground(int palette);
+
+// Sets the terminal window's title (the old one comes back on close where
+// the terminal keeps a title stack).  Nothing when out_fd is not a terminal.
+void TerminalSetTitle(Terminal& t, const char* title);
 
 }  // namespace pw

@@ -1,0 +1,131 @@
+#include "platform/key_decoder.h"
+
+#include <cstring>
+
+namespace pw {
+
+namespace {
+
+constexpr unsigned char kEsc = 27;
+
+DecodeResult Done(KeyKind kind, unsigned char code, std::size_t used) {
+  DecodeResult r;
+  r.status = DecodeStatus::Done;
+  r.key.kind = kind;
+  r.key.code = code;
+  r.used = used;
+  return r;
+}
+
+DecodeResult NeedMore() {
+  DecodeResult r;
+  r.status = DecodeStatus::NeedMore;
+  return r;
+}
+
+// A single byte that is not the start of an escape sequence.
+DecodeResult PlainByte(unsigned char b) {
+  if (b == '\r' || b == '\n') return Done(KeyKind::Character, 13, 1);
+  if (b == 127 || b == 8) return Done(KeyKind::Character, 8, 1);
+  return Done(KeyKind::Character, b, 1);
+}
+
+// The body of a CSI sequence starting at bytes[start]: parameter bytes
+// 0x30-0x3F, intermediate bytes 0x20-0x2F, one final byte 0x40-0x7E.
+// Returns the index one past the final byte, 0 when more bytes are needed, or
+// the index of the first byte that cannot belong to the sequence (negated
+// as `bad`), which ends the sequence without being part of it.
+DecodeResult ControlSequence(const unsigned char* bytes, std::size_t len, std::size_t start,
+                             bool more_may_follow) {
+  std::size_t i = start;
+  while (i < len && i < kMaxKeySequence) {
+    unsigned char b = bytes[i];
+    if (b >= 0x40 && b <= 0x7E) return Done(KeyKind::Extended, b, i + 1);
+    if (b < 0x20 || b > 0x3F) {
+      // Not part of any sequence (a control byte, DEL, a byte of 128 or
+      // more): the broken sequence ends before it and the byte stays a key.
+      return Done(KeyKind::Extended, 0, i);
+    }
+    ++i;
+  }
+  if (i >= kMaxKeySequence) return Done(KeyKind::Extended, 0, kMaxKeySequence);
+  if (more_may_follow) return NeedMore();
+  return Done(KeyKind::Extended, 0, len);  // unfinished at the end: one key
+}
+
+}  // namespace
+
+DecodeResult DecodeKey(const unsigned char* bytes, std::size_t len, bool more_may_follow,
+                       bool after_cr) {
+  if (len == 0) return DecodeResult{};
+  unsigned char b0 = bytes[0];
+  if (b0 == '\n' && after_cr) {
+    DecodeResult r;
+    r.status = DecodeStatus::Skipped;
+    r.used = 1;
+    return r;
+  }
+  if (b0 != kEsc) return PlainByte(b0);
+
+  if (len == 1) {
+    if (more_may_follow) return NeedMore();
+    return Done(KeyKind::Character, kEsc, 1);  // lone Esc
+  }
+  unsigned char b1 = bytes[1];
+  if (b1 == '[') {
+    if (len == 2) {
+      if (more_may_follow) return NeedMore();
+      return Done(KeyKind::Extended, '[', 2);  // Alt+[
+    }
+    if (bytes[2] == '[') {
+      // Linux console function keys: ESC [ [ A .. ESC [ [ E.
+      if (len == 3) {
+        if (more_may_follow) return NeedMore();
+        return Done(KeyKind::Extended, 0, 3);
+      }
+      if (bytes[3] >= 0x20 && bytes[3] <= 0x7E) return Done(KeyKind::Extended, bytes[3], 4);
+      return Done(KeyKind::Extended, 0, 3);
+    }
+    return ControlSequence(bytes, len, 2, more_may_follow);
+  }
+  if (b1 == 'O') {
+    if (len == 2) {
+      if (more_may_follow) return NeedMore();
+      return Done(KeyKind::Extended, 'O', 2);  // Alt+O
+    }
+    return ControlSequence(bytes, len, 2, more_may_follow);
+  }
+  if (b1 >= 0x20 && b1 <= 0x7E) return Done(KeyKind::Extended, b1, 2);  // Alt+key
+  // ESC followed by a control byte or a byte of 128 or more: the Esc key on
+  // its own, then that byte as its own key (an Esc typed just before Enter
+  // must not swallow the Enter).
+  return Done(KeyKind::Character, kEsc, 1);
+}
+
+DecodeResult NextKey(KeyDecoder& d, bool more_may_follow, bool take) {
+  for (;;) {
+    DecodeResult r = DecodeKey(d.buf, d.len, more_may_follow, d.after_cr);
+    if (r.status == DecodeStatus::Skipped) {
+      std::memmove(d.buf, d.buf + r.used, d.len - r.used);
+      d.len -= r.used;
+      d.after_cr = false;
+      continue;
+    }
+    if (r.status == DecodeStatus::Done && take) {
+      d.after_cr = (r.used == 1 && d.buf[0] == '\r');
+      std::memmove(d.buf, d.buf + r.used, d.len - r.used);
+      d.len -= r.used;
+    }
+    return r;
+  }
+}
+
+std::size_t FeedDecoder(KeyDecoder& d, const unsigned char* bytes, std::size_t len) {
+  std::size_t room = sizeof d.buf - d.len;
+  std::size_t n = len < room ? len : room;
+  std::memcpy(d.buf + d.len, bytes, n);
+  d.len += n;
+  return n;
+}
+
+}  // namespace pw

@@ -1,0 +1,57 @@
+// Turning the bytes a terminal sends for key presses into keys.
+//
+// Pure functions on a byte buffer, so the rules can be checked with tables:
+//   CR and LF          -> Enter (13); an LF straight after a CR is dropped,
+//                         so "\r\n" line ends in a piped script give one Enter
+//   DEL (127), Ctrl+H  -> Backspace (8)
+//   ESC [ ... final    -> CSI sequence: cursor, editing and function keys,
+//                         with or without modifiers: one Extended key
+//   ESC O x            -> SS3 sequence (F1-F4, keypad cursor keys): Extended
+//   ESC [ [ x          -> Linux console F1-F5: Extended
+//   ESC + printable    -> Alt+key: Extended
+//   ESC alone          -> Esc (27), once no byte has followed in time
+//   anything else      -> the byte itself as a character (0..255)
+// A terminal does not report Caps Lock, so nothing here can correct what Caps
+// Lock does to the digit row: the characters are taken as the terminal sends
+// them.
+#pragma once
+
+#include <cstddef>
+
+#include "platform/terminal.h"
+
+namespace pw {
+
+// Longest escape sequence taken as one key.  A sequence that runs longer
+// without ending is cut there and counted as one extended key, so bogus
+// input can neither fill the buffer nor swallow the keys after it.
+constexpr std::size_t kMaxKeySequence = 32;
+
+enum class DecodeStatus : uint8_t {
+  Empty,     // no bytes
+  NeedMore,  // the bytes so far are the start of a sequence; wait for more
+  Done,      // `key` decoded from the first `used` bytes
+  Skipped,   // the first `used` bytes are no key (an LF after CR): drop them
+};
+
+struct DecodeResult {
+  DecodeStatus status = DecodeStatus::Empty;
+  Key key;
+  std::size_t used = 0;
+};
+
+// Decodes the first key of bytes[0..len).  `more_may_follow` is false when no
+// further byte will come in time (the lone-Esc wait is over, or the input has
+// ended); unfinished sequences are then settled instead of waiting.
+// `after_cr` says the byte before bytes[0] was a CR taken as Enter.
+DecodeResult DecodeKey(const unsigned char* bytes, std::size_t len, bool more_may_follow,
+                       bool after_cr);
+
+// Decoder-buffer helpers: the next key of d (removing it when `take`),
+// dropping skipped bytes on the way.  Status Done or NeedMore or Empty.
+DecodeResult NextKey(KeyDecoder& d, bool more_may_follow, bool take);
+
+// Appends bytes to the decoder buffer; returns how many fitted.
+std::size_t FeedDecoder(KeyDecoder& d, const unsigned char* bytes, std::size_t len);
+
+}  // namespace pw
