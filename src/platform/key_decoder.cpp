@@ -30,11 +30,10 @@ DecodeResult PlainByte(unsigned char b) {
   return Done(KeyKind::Character, b, 1);
 }
 
-// The body of a CSI sequence starting at bytes[start]: parameter bytes
-// 0x30-0x3F, intermediate bytes 0x20-0x2F, one final byte 0x40-0x7E.
-// Returns the index one past the final byte, 0 when more bytes are needed, or
-// the index of the first byte that cannot belong to the sequence (negated
-// as `bad`), which ends the sequence without being part of it.
+// The rest of a CSI or SS3 sequence from bytes[start]: parameter bytes
+// 0x30-0x3F and intermediate bytes 0x20-0x2F up to one final byte 0x40-0x7E.
+// A byte that cannot belong to a sequence ends it there and is left as a key
+// of its own; a sequence longer than kMaxKeySequence is cut at that length.
 DecodeResult ControlSequence(const unsigned char* bytes, std::size_t len, std::size_t start,
                              bool more_may_follow) {
   std::size_t i = start;

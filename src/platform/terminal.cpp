@@ -209,7 +209,7 @@ void ShowSizeNotice(Terminal& t, int cols, int rows) {
   AppendInt(t.out, cols);
   t.out += " columns by ";
   AppendInt(t.out, rows);
-  t.out += " rows.\r\nPlease enlarge the window; the screen comes back as soon as it fits.";
+  t.out += " rows.\x1b[2;1HPlease enlarge the window; the screen comes back as soon as it fits.";
   t.too_small = true;
   t.shown_valid = false;
   t.term_blank = false;
@@ -289,6 +289,7 @@ bool ReadInput(Terminal& t) {
 
 Key WaitForKey(Terminal& t, const Frame& f, bool take) {
   bool input_ended = false;
+  if (t.opened) HandleWakeups(t);
   TerminalPresent(t, f);
   for (;;) {
     if (t.out_failed) throw EndOfInput{};
