@@ -20,31 +20,18 @@ struct ConsoleToolsCall {
 
 struct ConsoleTools {
   Terminal* term = nullptr;  // where ConsoleTitle sets the window title
-  bool title_set = false;    // the old title was pushed and a new one set
   std::vector<ConsoleToolsCall> calls;
 };
-
-// Text of the escape sequences ConsoleTitle sends: save the current window
-// title on the terminal's title stack, then set the new one.
-std::string TitleSetSequence(const std::string& title);
-// Only sets the window title (nothing saved).
-std::string TitleOnlySequence(const std::string& title);
-// Brings the saved title back from the terminal's title stack.
-inline constexpr const char* kTitleRestoreSequence = "\x1b[23;0t";
 
 // `state` is the address of a 32-bit variable (not read afterwards).
 int32_t InitConsoleTools(ConsoleTools& ct, int32_t instance, int32_t a, int32_t b, int32_t c,
                          int32_t* state, int32_t d);
 int32_t ConsoleToolBar(ConsoleTools& ct, int32_t a, int32_t b);
-// Sets the window title when the output is a terminal, saving the old one
-// first.  Returns the title that was set.
+// Sets the window title when the output is a terminal (the terminal layer
+// puts the old one back when it closes).  Returns the title that was set.
 std::string ConsoleTitle(ConsoleTools& ct, const std::string& title);
 int32_t ConsoleMove(ConsoleTools& ct, int32_t x, int32_t y);
 int32_t ConsoleIcon(ConsoleTools& ct, int32_t icon);
 int32_t DeleteWindowMenuItem(ConsoleTools& ct, int32_t item);
-
-// Puts the title saved by ConsoleTitle back (queued in the terminal's
-// output); does nothing when no title was set.  Call before TerminalClose.
-void RestoreConsoleTitle(ConsoleTools& ct);
 
 }  // namespace pw
