@@ -1,0 +1,272 @@
+// Key input, terminal modes and restoring the terminal, on pipes,
+// in-memory files and pseudo-terminals.
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <stdlib.h>
+#include <sys/ioctl.h>
+#include <sys/mman.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "platform/terminal.h"
+
+namespace {
+
+int MemoryFile(const std::string& bytes) {
+  int fd = memfd_create("keys", 0);
+  if (write(fd, bytes.data(), bytes.size()) != static_cast<ssize_t>(bytes.size())) return -1;
+  lseek(fd, 0, SEEK_SET);
+  return fd;
+}
+
+struct Pty {
+  int master = -1;
+  int slave = -1;
+  Pty() {
+    master = posix_openpt(O_RDWR | O_NOCTTY);
+    if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0) return;
+    slave = open(ptsname(master), O_RDWR | O_NOCTTY);
+  }
+  ~Pty() {
+    if (slave >= 0) close(slave);
+    if (master >= 0) close(master);
+  }
+  void Type(const std::string& s) const {
+    ASSERT_EQ(write(master, s.data(), s.size()), static_cast<ssize_t>(s.size()));
+  }
+  // What the program wrote, until nothing more comes for a moment.
+  std::string Output(int quiet_ms = 100) const {
+    std::string out;
+    char buf[4096];
+    for (;;) {
+      struct pollfd p {master, POLLIN, 0};
+      if (poll(&p, 1, quiet_ms) <= 0) return out;
+      ssize_t n = read(master, buf, sizeof buf);
+      if (n <= 0) return out;
+      out.append(buf, static_cast<std::size_t>(n));
+    }
+  }
+  // Waits until the slave has input waiting (what was typed has arrived).
+  void WaitForInput() const {
+    struct pollfd p {slave, POLLIN, 0};
+    poll(&p, 1, 2000);
+  }
+};
+
+bool SameModes(const termios& a, const termios& b) {
+  return a.c_iflag == b.c_iflag && a.c_oflag == b.c_oflag && a.c_cflag == b.c_cflag &&
+         a.c_lflag == b.c_lflag && std::memcmp(a.c_cc, b.c_cc, sizeof a.c_cc) == 0;
+}
+
+termios ModesOf(int fd) {
+  termios m {};
+  tcgetattr(fd, &m);
+  return m;
+}
+
+const pw::Frame kBlank{};
+
+TEST(TerminalKeys, ReadsAndPeeksScriptedKeysThenReportsTheEnd) {
+  pw::Terminal t;
+  t.in_fd = MemoryFile("1\x7f\x1b[A2\r\x1b");
+  ASSERT_GE(t.in_fd, 0);
+  EXPECT_EQ(pw::TerminalPeekKey(t, kBlank).code, '1');
+  EXPECT_EQ(pw::TerminalPeekKey(t, kBlank).code, '1');
+  EXPECT_EQ(pw::TerminalReadKey(t, kBlank).code, '1');
+  EXPECT_EQ(pw::TerminalReadKey(t, kBlank).code, 8);
+  EXPECT_EQ(pw::TerminalReadKey(t, kBlank).kind, pw::KeyKind::Extended);
+  EXPECT_EQ(pw::TerminalReadKey(t, kBlank).code, '2');
+  EXPECT_EQ(pw::TerminalReadKey(t, kBlank).code, 13);
+  pw::Key esc = pw::TerminalReadKey(t, kBlank);  // an Esc at the very end
+  EXPECT_EQ(esc.kind, pw::KeyKind::Character);
+  EXPECT_EQ(esc.code, 27);
+  EXPECT_THROW(pw::TerminalReadKey(t, kBlank), pw::EndOfInput);
+  EXPECT_THROW(pw::TerminalPeekKey(t, kBlank), pw::EndOfInput);
+  close(t.in_fd);
+}
+
+TEST(TerminalKeys, LoneEscOnAnOpenPipeIsEscAfterTheWait) {
+  int p[2];
+  ASSERT_EQ(pipe(p), 0);
+  ASSERT_EQ(write(p[1], "\x1b", 1), 1);
+  pw::Terminal t;
+  t.in_fd = p[0];
+  pw::Key k = pw::TerminalReadKey(t, kBlank);  // the writer stays open: no end of input
+  EXPECT_EQ(k.kind, pw::KeyKind::Character);
+  EXPECT_EQ(k.code, 27);
+  // An Esc that does start a sequence is not held back.
+  ASSERT_EQ(write(p[1], "\x1b[B", 3), 3);
+  EXPECT_EQ(pw::TerminalReadKey(t, kBlank).kind, pw::KeyKind::Extended);
+  close(p[1]);
+  EXPECT_THROW(pw::TerminalReadKey(t, kBlank), pw::EndOfInput);
+  close(p[0]);
+}
+
+TEST(TerminalKeys, FlushKeepsPipedKeys) {
+  pw::Terminal t;
+  t.in_fd = MemoryFile("ab");
+  EXPECT_EQ(pw::TerminalPeekKey(t, kBlank).code, 'a');
+  pw::TerminalFlushInput(t);
+  EXPECT_EQ(pw::TerminalReadKey(t, kBlank).code, 'a');
+  EXPECT_EQ(pw::TerminalReadKey(t, kBlank).code, 'b');
+  close(t.in_fd);
+}
+
+TEST(TerminalKeys, GoneOutputEndsTheKeyWait) {
+  signal(SIGPIPE, SIG_IGN);
+  int out[2];
+  ASSERT_EQ(pipe(out), 0);
+  close(out[0]);
+  pw::Terminal t;
+  t.in_fd = MemoryFile("1111");
+  t.out_fd = out[1];
+  EXPECT_THROW(pw::TerminalReadKey(t, kBlank), pw::EndOfInput);
+  EXPECT_TRUE(t.out_failed);
+  close(out[1]);
+  close(t.in_fd);
+  signal(SIGPIPE, SIG_DFL);
+}
+
+TEST(TerminalTty, RawModeMakesControlKeysOrdinaryAndCloseRestores) {
+  Pty pty;
+  ASSERT_GE(pty.slave, 0);
+  termios before = ModesOf(pty.slave);
+  pw::Terminal t;
+  pw::TerminalOpen(t, pty.slave, pty.slave);
+  EXPECT_TRUE(t.raw_active);
+  termios raw = ModesOf(pty.slave);
+  EXPECT_EQ(raw.c_lflag & (ECHO | ICANON | ISIG | IEXTEN), 0u);
+  EXPECT_EQ(raw.c_iflag & (ICRNL | INLCR | IGNCR | IXON), 0u);
+  pty.Output();
+
+  // Ctrl+C, Ctrl+Z, Ctrl+\ and Ctrl+S arrive as keys; CR stays CR.
+  pty.Type("\x03\x1a\x1c\x13\r");
+  for (int code : {3, 26, 28, 19, 13}) EXPECT_EQ(pw::TerminalReadKey(t, kBlank).code, code);
+  EXPECT_EQ(pty.Output().find_first_not_of("\x1b[0123456789;?HJmhl "), std::string::npos)
+      << "nothing was echoed";
+
+  pw::TerminalClose(t);
+  EXPECT_TRUE(SameModes(ModesOf(pty.slave), before));
+}
+
+TEST(TerminalTty, FlushDiscardsEverythingWaiting) {
+  Pty pty;
+  ASSERT_GE(pty.slave, 0);
+  pw::Terminal t;
+  pw::TerminalOpen(t, pty.slave, -1);
+  pty.Type("abc\x1b[");
+  pty.WaitForInput();
+  EXPECT_EQ(pw::TerminalPeekKey(t, kBlank).code, 'a');  // some of it in the decoder
+  pty.Type("def");
+  pty.WaitForInput();
+  pw::TerminalFlushInput(t);
+  pty.Type("z");
+  EXPECT_EQ(pw::TerminalReadKey(t, kBlank).code, 'z');
+  pw::TerminalClose(t);
+}
+
+TEST(TerminalTty, ResizeShowsTheNoticeAndRepaintsWhenLargeEnough) {
+  Pty pty;
+  ASSERT_GE(pty.slave, 0);
+  winsize big {30, 90, 0, 0};
+  ioctl(pty.master, TIOCSWINSZ, &big);
+  pw::Terminal t;
+  pw::TerminalOpen(t, pty.slave, pty.slave);
+  pw::Frame f;
+  for (auto& row : f.cells)
+    for (auto& c : row) c = pw::Cell{'.', 0xF0};
+  pw::TerminalPresent(t, f);
+  pty.Output();
+
+  winsize small {24, 80, 0, 0};
+  ioctl(pty.master, TIOCSWINSZ, &small);
+  raise(SIGWINCH);  // this process is not the pty's foreground group
+  pty.Type("k");
+  EXPECT_EQ(pw::TerminalReadKey(t, f).code, 'k');
+  EXPECT_NE(pty.Output().find("90 columns by 30 rows"), std::string::npos);
+
+  ioctl(pty.master, TIOCSWINSZ, &big);
+  raise(SIGWINCH);
+  pty.Type("j");
+  EXPECT_EQ(pw::TerminalReadKey(t, f).code, 'j');
+  std::string repaint = pty.Output();
+  EXPECT_GE(std::count(repaint.begin(), repaint.end(), '.'), 90 * 30) << "everything repainted";
+  pw::TerminalClose(t);
+}
+
+// Runs `body` in a child that owns a terminal on the pty, and returns its
+// wait status.
+template <typename Body>
+int RunChild(const Pty& pty, Body body, bool stop_expected = false) {
+  pid_t pid = fork();
+  if (pid == 0) {
+    rlimit no_core {0, 0};
+    setrlimit(RLIMIT_CORE, &no_core);
+    pw::Terminal t;
+    pw::TerminalOpen(t, pty.slave, pty.slave);
+    body(t);
+    _exit(99);
+  }
+  int status = 0;
+  waitpid(pid, &status, stop_expected ? WUNTRACED : 0);
+  return status;
+}
+
+TEST(TerminalSignals, EveryWayOutRestoresTheTerminal) {
+  for (int sig : {SIGTERM, SIGHUP, SIGINT, SIGQUIT, SIGSEGV, SIGABRT, SIGBUS, SIGFPE}) {
+    Pty pty;
+    ASSERT_GE(pty.slave, 0);
+    termios before = ModesOf(pty.slave);
+    int status = RunChild(pty, [sig](pw::Terminal&) { raise(sig); });
+    ASSERT_TRUE(WIFSIGNALED(status)) << strsignal(sig);
+    EXPECT_EQ(WTERMSIG(status), sig);
+    EXPECT_TRUE(SameModes(ModesOf(pty.slave), before)) << strsignal(sig);
+    std::string out = pty.Output();
+    EXPECT_NE(out.find("\x1b[0m\x1b[?25h"), std::string::npos) << strsignal(sig);
+  }
+}
+
+TEST(TerminalSignals, StopHandsTheTerminalBackAndContinueTakesItAgain) {
+  Pty pty;
+  ASSERT_GE(pty.slave, 0);
+  termios before = ModesOf(pty.slave);
+  pid_t pid = fork();
+  if (pid == 0) {
+    pw::Terminal t;
+    pw::TerminalOpen(t, pty.slave, pty.slave);
+    pw::Frame f;
+    pw::Key k = pw::TerminalReadKey(t, f);
+    pw::TerminalClose(t);
+    _exit(k.code == 'q' ? 0 : 1);
+  }
+  // Wait for raw mode, then stop the child from outside.
+  for (int i = 0; i < 200 && SameModes(ModesOf(pty.slave), before); ++i) usleep(10000);
+  ASSERT_FALSE(SameModes(ModesOf(pty.slave), before));
+  pty.Output();
+  kill(pid, SIGTSTP);
+  int status = 0;
+  waitpid(pid, &status, WUNTRACED);
+  ASSERT_TRUE(WIFSTOPPED(status));
+  EXPECT_TRUE(SameModes(ModesOf(pty.slave), before)) << "cooked while stopped";
+
+  kill(pid, SIGCONT);
+  for (int i = 0; i < 200 && SameModes(ModesOf(pty.slave), before); ++i) usleep(10000);
+  EXPECT_FALSE(SameModes(ModesOf(pty.slave), before)) << "raw again after continuing";
+  std::string repaint = pty.Output();
+  EXPECT_NE(repaint.find("\x1b[2J"), std::string::npos) << "whole screen repainted";
+  pty.Type("q");
+  waitpid(pid, &status, 0);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+  EXPECT_TRUE(SameModes(ModesOf(pty.slave), before));
+}
+
+}  // namespace
