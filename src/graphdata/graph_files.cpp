@@ -60,11 +60,13 @@ void WriteRows(TextFileTable& t, const ArmSetup& arm, GridRange grid) {
     PrintItem(t, kData, distortion);
     EndRecord(t, kData);
 
-    WriteNumber(t, kGraph, sample.radius);
+    // The radius stands twice on the line; its text is made once.
+    const std::string radius = NumberText(sample.radius, NumberForm::Comma);
+    PrintItem(t, kGraph, radius);
     WriteSeparator(t, kGraph);
     WriteNumber(t, kGraph, sample.error);
     WriteSeparator(t, kGraph);
-    WriteNumber(t, kGraph, sample.radius);
+    PrintItem(t, kGraph, radius);
     WriteSeparator(t, kGraph);
     WriteNumber(t, kGraph, sample.distortion);
     EndRecord(t, kGraph);
