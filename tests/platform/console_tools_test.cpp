@@ -25,21 +25,6 @@ std::string Drain(int fd) {
   return got;
 }
 
-TEST(ConsoleTools, EveryCallIsRecordedWithItsArgumentsAndNothingIsSentWithoutATerminal) {
-  pw::ConsoleTools ct;  // no terminal attached
-  int32_t state = 7;
-  EXPECT_EQ(pw::InitConsoleTools(ct, 11, 1, 2, 3, &state, 4), 0);
-  EXPECT_EQ(pw::ConsoleTitle(ct, "Pivotwright"), "Pivotwright");
-  pw::DeleteWindowMenuItem(ct, -2);
-  ASSERT_EQ(ct.calls.size(), 3u);
-  EXPECT_EQ(ct.calls[0].name, "InitConsoleTools");
-  EXPECT_EQ(ct.calls[0].args, (std::vector<int32_t>{11, 1, 2, 3, 7, 4}));
-  EXPECT_EQ(ct.calls[1].name, "ConsoleTitle");
-  EXPECT_TRUE(ct.calls[1].args.empty());
-  EXPECT_EQ(ct.calls[1].text, "Pivotwright");
-  EXPECT_EQ(ct.calls[2].args, std::vector<int32_t>{-2});
-}
-
 TEST(ConsoleTools, TitleGoesOnlyToATerminal) {
   int fds[2];
   ASSERT_EQ(pipe(fds), 0);

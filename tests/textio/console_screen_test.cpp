@@ -246,13 +246,6 @@ TEST(ConsoleScreen, SetColoursKeepsValuesOutsideThePalette) {
   }
 }
 
-TEST(ConsoleScreen, SetColoursChangesNoCellOnTheScreen) {
-  pw::ConsoleScreen s;
-  LabelledScreen(s);
-  pw::SetColours(s, 1, 2);
-  for (int r = 1; r <= 30; ++r) ASSERT_EQ(RowAttrs(s, r, 1, 90), Attrs("F0", 90));
-}
-
 TEST(ConsoleScreen, ClearScreenDropsAPendingWrap) {
   pw::ConsoleScreen s;
   LabelledScreen(s);
@@ -296,17 +289,6 @@ TEST(ConsoleScreen, SetScreenSize) {
   EXPECT_EQ(CellAt(s, 30, 1).ch, ' ');
 }
 
-TEST(ConsoleScreen, CursorVisibility) {
-  pw::ConsoleScreen s;
-  EXPECT_TRUE(s.frame.cursor_visible);
-  pw::HideCursor(s);
-  EXPECT_FALSE(s.frame.cursor_visible);
-  pw::ClearScreen(s);
-  EXPECT_FALSE(s.frame.cursor_visible);
-  pw::ShowCursor(s);
-  EXPECT_TRUE(s.frame.cursor_visible);
-}
-
 TEST(ConsoleScreen, WaitKeyLeavesTheKeyAndFlushDoesNothingOnAPipe) {
   pw::ConsoleScreen s;
   pwtest::AttachScriptedKeys(s, "x");
@@ -317,21 +299,6 @@ TEST(ConsoleScreen, WaitKeyLeavesTheKeyAndFlushDoesNothingOnAPipe) {
   EXPECT_EQ(k.kind, pw::KeyKind::Character);
   EXPECT_EQ(k.code, 'x');
   EXPECT_THROW(pw::WaitKey(s), pw::EndOfInput);
-}
-
-TEST(ConsoleScreen, WaitKeyEndsOnAnExtendedKey) {
-  pw::ConsoleScreen s;
-  pwtest::AttachScriptedKeys(s, "\x1b[A");
-  pw::WaitKey(s);
-  EXPECT_EQ(pw::TerminalReadKey(s.term, s.frame).kind, pw::KeyKind::Extended);
-}
-
-TEST(ConsoleScreen, BeepIsCounted) {
-  pw::ConsoleScreen s;
-  pwtest::AttachScriptedKeys(s, "");
-  pw::Beep(s);
-  pw::Beep(s);
-  EXPECT_EQ(s.term.beeps, 2);
 }
 
 }  // namespace

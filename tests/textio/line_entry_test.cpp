@@ -143,13 +143,4 @@ TEST(ReadLine, EndOfInputBeforeEnterThrowsAndHidesTheCursorAgain) {
   EXPECT_EQ(RowTrimmed(s, 1), "12");
 }
 
-TEST(ReadLine, TypeAheadIsReadLineByLine) {
-  pw::ConsoleScreen s;
-  Prepare(s, "first\rsecond\r", 3, 1);
-  EXPECT_EQ(pw::ReadLine(s), "first");
-  EXPECT_EQ(pw::ReadLine(s), "second");
-  EXPECT_EQ(RowTrimmed(s, 3), "first");
-  EXPECT_EQ(RowTrimmed(s, 4), "second");
-}
-
 }  // namespace
