@@ -1,0 +1,88 @@
+#include <unistd.h>
+
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "e2e/tmux_harness.h"
+#include "support/test_support.h"
+
+namespace {
+
+// True once the program has ended (the pane stays, its process gone).
+bool PaneDead(const pwtest::TmuxSession& t) {
+  for (int i = 0; i < 100; ++i) {
+    if (t.Tmux("display-message -p -t " + t.name + " '#{pane_dead}'") == "1\n") return true;
+    usleep(50 * 1000);
+  }
+  return false;
+}
+
+TEST(Action1EndToEnd, ResultRowThenBackToTheMainScreenWithTypeAheadDiscarded) {
+  if (!pwtest::TmuxAvailable()) GTEST_SKIP() << "tmux is not available";
+  pwtest::TempDir dir;
+  pwtest::TmuxSession t("cd " + pwtest::ShellQuote(dir.path) + " && exec " + pwtest::ShellQuote(PW_BINARY));
+  ASSERT_TRUE(t.started);
+  ASSERT_TRUE(t.WaitForText("Select an action"));
+
+  t.Keys("1 Enter");
+  ASSERT_TRUE(t.WaitForRow(9, "      Effective arm length (mm)?"));
+  t.Literal("229");
+  t.Keys("Enter");
+  ASSERT_TRUE(t.WaitForRow(11, "      Inner recorded radius (mm)?"));
+  t.Literal("60.325");
+  t.Keys("Enter");
+  ASSERT_TRUE(t.WaitForRow(13, "      Outer recorded radius (mm)?"));
+  // The last entry, then keys typed ahead of the closing prompt: the first
+  // ends the wait, the rest must not reach the main screen's entry.
+  t.Literal("146.05");
+  t.Keys("Enter 8 9");
+
+  // The "8" waiting when the closing prompt is printed ends the wait at once
+  // and the main screen follows; the "9" is discarded with it.
+  ASSERT_TRUE(t.WaitForText("Select an action"));
+  const pwtest::ScreenShot main = t.Screen();
+  EXPECT_FALSE(main.Contains("9"));  // the menu has no 9; a leaked key would show
+
+  // "4" alone quits; with "9" left over the choice would be "94".
+  t.Keys("4 Enter");
+  EXPECT_TRUE(PaneDead(t));
+}
+
+TEST(Action1EndToEnd, ResultRowAsTheUserSeesIt) {
+  if (!pwtest::TmuxAvailable()) GTEST_SKIP() << "tmux is not available";
+  pwtest::TempDir dir;
+  pwtest::TmuxSession t("cd " + pwtest::ShellQuote(dir.path) + " && exec " + pwtest::ShellQuote(PW_BINARY));
+  ASSERT_TRUE(t.started);
+  ASSERT_TRUE(t.WaitForText("Select an action"));
+
+  t.Keys("1 Enter");
+  ASSERT_TRUE(t.WaitForRow(9, "      Effective arm length (mm)?"));
+  t.Keys("Enter");  // no arm length: the pivot distance is asked
+  ASSERT_TRUE(t.WaitForRow(11, "      Pivot to spindle distance (mm)?"));
+  t.Literal("211");
+  t.Keys("Enter");
+  ASSERT_TRUE(t.WaitForRow(13, "      Inner recorded radius (mm)?"));
+  t.Literal("60.325");
+  t.Keys("Enter");
+  ASSERT_TRUE(t.WaitForRow(15, "      Outer recorded radius (mm)?"));
+  t.Literal("146.05");
+  t.Keys("Enter");
+
+  ASSERT_TRUE(t.WaitForRow(26, "      Press any key to return to the main screen"));
+  const pwtest::ScreenShot shot = t.Screen();
+  EXPECT_EQ(shot.Text(19), "      Optimum overhang is 18.13 millimetres; optimum offset is 24.07 degrees");
+  // Values and labels in their two colours, on one background.
+  EXPECT_NE(shot.At(19, 28).fg, shot.At(19, 8).fg);
+  EXPECT_EQ(shot.At(19, 28).fg, shot.At(19, 64).fg);
+  EXPECT_EQ(shot.At(19, 40).fg, shot.At(19, 8).fg);
+  EXPECT_EQ(shot.At(19, 28).bg, shot.At(19, 8).bg);
+
+  t.Keys("Space");
+  ASSERT_TRUE(t.WaitForText("Select an action"));
+  EXPECT_FALSE(t.Screen().Contains("Optimum overhang"));
+  t.Keys("4 Enter");
+  EXPECT_TRUE(PaneDead(t));
+}
+
+}  // namespace
