@@ -1,0 +1,227 @@
+// The program in a real terminal (tmux, 90 x 30): what a user sees and
+// hears, how it ends, and that the terminal is left as it was found.
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+
+#include "e2e/tmux_harness.h"
+#include "support/test_support.h"
+
+namespace {
+
+using pwtest::ScreenShot;
+using pwtest::ShellQuote;
+using pwtest::TmuxSession;
+
+constexpr const char* kMenu1 = "Calculate optimum overhang and offset for specified arm dimensions";
+
+class MainScreenE2E : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!pwtest::TmuxAvailable()) GTEST_SKIP() << "tmux is not installed";
+  }
+  std::string File(const std::string& name) const { return dir.path + "/" + name; }
+  // A shell command line: records the terminal modes before and after the
+  // program and its exit status.  With `logged`, the program waits for the
+  // output log to be attached first (see StartLogged).
+  std::string Wrapped(const std::string& program, bool logged = false) const {
+    std::string gate;
+    if (logged) gate = "while [ ! -e " + ShellQuote(File("go")) + " ]; do sleep 0.02; done; ";
+    return gate + "stty -g > " + ShellQuote(File("before")) + "; " + program + "; echo $? > " +
+           ShellQuote(File("status")) + "; stty -g > " + ShellQuote(File("after"));
+  }
+  // Starts the program with every byte it writes logged to the file "out".
+  void AttachLog(const TmuxSession& s) const {
+    s.Tmux("pipe-pane -O -t " + s.name + " " + ShellQuote("cat >> " + ShellQuote(File("out"))));
+    pwtest::WriteFileBytes(File("go"), "");
+  }
+  std::string Log() const {
+    return pwtest::FileExists(File("out")) ? pwtest::ReadFileBytes(File("out")) : "";
+  }
+  // Waits until the log holds at least `min_size` bytes and has stopped
+  // growing (the logging pipe trails the screen a little); returns its size.
+  std::size_t SettledLogSize(std::size_t min_size) const {
+    std::size_t last = 0;
+    int stable_ms = 0;
+    for (int waited = 0; waited < 5000 && stable_ms < 150; waited += 10) {
+      usleep(10000);
+      std::size_t now = Log().size();
+      stable_ms = (now == last && now >= min_size) ? stable_ms + 10 : 0;
+      last = now;
+    }
+    return last;
+  }
+  long Bells() const {
+    std::string log = Log();
+    return std::count(log.begin(), log.end(), '\a');
+  }
+  static std::string Program() { return ShellQuote(PW_BINARY); }
+
+  pwtest::TempDir dir;
+};
+
+TEST_F(MainScreenE2E, MainScreenAsAUserSeesIt) {
+  TmuxSession s(Wrapped(Program()));
+  ASSERT_TRUE(s.started);
+  ASSERT_TRUE(s.WaitForText("Type the action number")) << "main screen never appeared";
+  ScreenShot shot = s.Screen();
+  ASSERT_EQ(shot.rows.size(), 30u);
+  EXPECT_EQ(shot.Text(2), "   Pivotwright v1.01");
+  EXPECT_EQ(shot.Text(9), "                                   Select an action");
+  EXPECT_EQ(shot.Text(12), std::string("         1) ") + kMenu1);
+  EXPECT_EQ(shot.Text(18), "         4) Quit");
+  EXPECT_EQ(shot.Text(21), "                     Type the action number and <Enter> to initiate");
+  for (int r = 22; r <= 30; ++r) EXPECT_EQ(shot.Text(r), "") << "row " << r;
+
+  // Bright white background everywhere; black text, dark grey menu texts.
+  int not_white = 0;
+  for (int r = 1; r <= 30; ++r) {
+    ASSERT_EQ(shot.rows[r - 1].size(), 90u) << "row " << r;
+    for (int c = 1; c <= 90; ++c) not_white += shot.At(r, c).bg != 107;
+  }
+  EXPECT_EQ(not_white, 0);
+  EXPECT_EQ(shot.At(2, 4).fg, 30);
+  EXPECT_EQ(shot.At(12, 10).fg, 30);
+  EXPECT_EQ(shot.At(12, 13).fg, 90);
+  EXPECT_EQ(shot.At(12, 78).fg, 90);
+  EXPECT_EQ(shot.At(18, 13).fg, 90);
+  EXPECT_EQ(shot.At(21, 22).fg, 30);
+}
+
+TEST_F(MainScreenE2E, RejectedEntriesBeepTwiceAndWalkDownTheScreen) {
+  TmuxSession s(Wrapped(Program(), true));
+  ASSERT_TRUE(s.started);
+  AttachLog(s);
+  ASSERT_TRUE(s.WaitForText("Type the action number"));
+  std::size_t first_screen = SettledLogSize(1);
+
+  s.Literal("9");
+  ASSERT_TRUE(s.WaitForRow(25, "         9"));
+  std::size_t echo = SettledLogSize(first_screen + 1) - first_screen;
+  EXPECT_LT(echo, 40u) << "one echoed character must not repaint the screen";
+  EXPECT_EQ(Bells(), 0);
+  s.Keys("Enter");
+  s.Keys("0 1 Enter");
+  ASSERT_TRUE(s.WaitForRow(26, "         01"));
+  s.Keys("Enter");  // an empty line is rejected too
+  for (int waited = 0; Bells() < 6 && waited < 5000; waited += 20) usleep(20000);
+  EXPECT_EQ(Bells(), 6) << "two bells per rejected entry";
+  EXPECT_EQ(s.Screen().Text(25), "         9");
+
+  // Entries on rows 28 to 30; the line end of the one on row 30 scrolls.
+  s.Keys("a Enter b Enter c Enter");
+  ASSERT_TRUE(s.WaitForRow(29, "         c"));
+  ScreenShot shot = s.Screen();
+  EXPECT_EQ(shot.Text(8), "                                   Select an action");
+  EXPECT_EQ(shot.Text(30), "");
+  s.Keys("4 Enter");
+  EXPECT_EQ(s.WaitForFile(File("status")), "0");
+  std::printf("[ measure  ] first main screen %zu bytes, one echoed character %zu bytes\n",
+              first_screen, echo);
+}
+
+TEST_F(MainScreenE2E, QuitEndsWithStatusZeroAndLeavesTheScreenAndTheTerminal) {
+  TmuxSession s(Wrapped(Program()));
+  ASSERT_TRUE(s.started);
+  ASSERT_TRUE(s.WaitForText("Type the action number"));
+  s.Keys("4 Enter");
+  ASSERT_EQ(s.WaitForFile(File("status")), "0");
+  std::string before = s.WaitForFile(File("before"));
+  EXPECT_FALSE(before.empty());
+  EXPECT_EQ(s.WaitForFile(File("after")), before) << "terminal modes restored";
+  ScreenShot shot = s.Screen();
+  EXPECT_TRUE(shot.Contains(kMenu1)) << "the main screen stays visible";
+  EXPECT_TRUE(shot.Contains("Select an action"));
+}
+
+TEST_F(MainScreenE2E, CtrlCAndCtrlZAreOrdinaryKeys) {
+  TmuxSession s(Wrapped(Program()));
+  ASSERT_TRUE(s.started);
+  ASSERT_TRUE(s.WaitForText("Type the action number"));
+  s.Keys("C-c");
+  s.Keys("C-z");
+  s.Keys("C-\\\\");
+  usleep(300000);
+  EXPECT_FALSE(pwtest::FileExists(File("status")) &&
+               !pwtest::ReadFileBytes(File("status")).empty())
+      << "the program ended on a control key";
+  EXPECT_EQ(s.Screen().Text(25), "") << "control keys are not echoed";
+  s.Keys("4 Enter");
+  EXPECT_EQ(s.WaitForFile(File("status")), "0");
+}
+
+TEST_F(MainScreenE2E, TerminationFromOutsideRestoresTheTerminal) {
+  TmuxSession s(Wrapped(Program()));
+  ASSERT_TRUE(s.started);
+  ASSERT_TRUE(s.WaitForText("Type the action number"));
+  int program = pwtest::FirstChildPid(s.PanePid());
+  ASSERT_GT(program, 0);
+  ASSERT_EQ(kill(program, SIGTERM), 0);
+  EXPECT_EQ(s.WaitForFile(File("status")), std::to_string(128 + SIGTERM));
+  std::string before = s.WaitForFile(File("before"));
+  EXPECT_EQ(s.WaitForFile(File("after")), before);
+}
+
+TEST_F(MainScreenE2E, SmallTerminalShowsANoticeUntilItIsLargeEnough) {
+  TmuxSession s(Wrapped(Program()));
+  ASSERT_TRUE(s.started);
+  ASSERT_TRUE(s.WaitForText("Type the action number"));
+  s.Resize(80, 24);
+  EXPECT_TRUE(s.WaitForText("90 columns by 30 rows"));
+  s.Resize(90, 30);
+  ASSERT_TRUE(s.WaitForText("Type the action number"));
+  ScreenShot shot = s.Screen();
+  EXPECT_EQ(shot.Text(12), std::string("         1) ") + kMenu1);
+  EXPECT_FALSE(shot.Contains("90 columns by 30 rows"));
+  s.Keys("4 Enter");
+  EXPECT_EQ(s.WaitForFile(File("status")), "0");
+}
+
+TEST_F(MainScreenE2E, PipedScriptRunsAndEndOfInputExitsWithStatusOne) {
+  {
+    TmuxSession s(Wrapped("printf '\\n4\\n' | " + Program()));
+    ASSERT_TRUE(s.started);
+    EXPECT_EQ(s.WaitForFile(File("status")), "0");
+    EXPECT_TRUE(s.Screen().Contains("Select an action"));
+    EXPECT_EQ(s.WaitForFile(File("after")), s.WaitForFile(File("before")));
+  }
+  std::remove(File("status").c_str());
+  {
+    TmuxSession s(Wrapped("printf '9\\n' | " + Program()));
+    ASSERT_TRUE(s.started);
+    EXPECT_EQ(s.WaitForFile(File("status")), "1");
+    // The rejected line stays, 16 rows below "Select an action" (the pane
+    // may have scrolled since: the shell's fresh line and tmux's own
+    // dead-pane message come below row 30).
+    ScreenShot shot = s.Screen();
+    int select_row = 0;
+    for (int r = 1; r <= 30; ++r)
+      if (shot.Text(r) == "                                   Select an action") select_row = r;
+    ASSERT_GT(select_row, 0);
+    EXPECT_EQ(shot.Text(select_row + 16), "         9");
+  }
+}
+
+TEST_F(MainScreenE2E, WaitingForAKeyCostsNoCpuTime) {
+  TmuxSession s(Wrapped(Program()));
+  ASSERT_TRUE(s.started);
+  ASSERT_TRUE(s.WaitForText("Type the action number"));
+  int program = pwtest::FirstChildPid(s.PanePid());
+  ASSERT_GT(program, 0);
+  long start = pwtest::CpuTicks(program);
+  usleep(1000000);
+  long used = pwtest::CpuTicks(program) - start;
+  ASSERT_GE(start, 0);
+  // A loop polling every millisecond costs several ticks a second; a
+  // blocked read costs none.
+  EXPECT_LE(used, 1) << "clock ticks used in one idle second";
+  s.Keys("4 Enter");
+  EXPECT_EQ(s.WaitForFile(File("status")), "0");
+}
+
+}  // namespace

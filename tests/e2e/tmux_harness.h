@@ -1,0 +1,77 @@
+// End-to-end tests in a real terminal: the program runs in a detached tmux
+// session of its own (private server socket), keys go in with send-keys,
+// and the screen comes back with capture-pane, colours included.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace pwtest {
+
+// True when a tmux program can be run.
+bool TmuxAvailable();
+
+// Runs a shell command and returns its standard output.
+std::string ShellOutput(const std::string& command);
+
+// Quotes a text for the POSIX shell.
+std::string ShellQuote(const std::string& text);
+
+// One character cell as tmux shows it: the character (UTF-8) and the SGR
+// colour numbers in effect (-1 for the terminal's default colour).
+struct ScreenCell {
+  std::string ch = " ";
+  int fg = -1;
+  int bg = -1;
+};
+
+// A captured screen: rows of cells, from `capture-pane -p -e -N`.
+struct ScreenShot {
+  std::vector<std::vector<ScreenCell>> rows;
+  // The text of a 1-based row, trailing blanks removed.
+  std::string Text(int row) const;
+  const ScreenCell& At(int row, int col) const;  // 1-based
+  bool Contains(const std::string& text) const;
+};
+
+ScreenShot ParseCapture(const std::string& captured);
+
+struct TmuxSession {
+  // Starts `command` (a shell command line) in a new detached session of the
+  // given size.  The session's shell-side files (stty, exit status, output
+  // log) live in `dir`.
+  TmuxSession(const std::string& command, int cols = 90, int rows = 30);
+  ~TmuxSession();
+  TmuxSession(const TmuxSession&) = delete;
+  TmuxSession& operator=(const TmuxSession&) = delete;
+
+  // Runs `tmux -L <socket> <args>` and returns its standard output.
+  std::string Tmux(const std::string& args) const;
+
+  void Keys(const std::string& tmux_key_names) const;  // e.g. "9 Enter", "C-c"
+  void Literal(const std::string& text) const;         // typed as is
+
+  ScreenShot Screen() const;
+  // Polls the screen until it contains `text`; false after the timeout.
+  bool WaitForText(const std::string& text, int timeout_ms = 5000) const;
+  // Polls until row `row` reads exactly `text` (trailing blanks ignored).
+  bool WaitForRow(int row, const std::string& text, int timeout_ms = 5000) const;
+  // Polls until the file exists and is not empty; returns its content
+  // without trailing white space, or "" after the timeout.
+  std::string WaitForFile(const std::string& path, int timeout_ms = 5000) const;
+
+  // The process id of the pane's first process (the wrapper shell).
+  int PanePid() const;
+  void Resize(int cols, int rows) const;
+
+  std::string socket;
+  std::string name;
+  bool started = false;
+};
+
+// Process id of the first child of `pid`, or -1.
+int FirstChildPid(int pid);
+// CPU time (user + system) of a process in clock ticks, or -1.
+long CpuTicks(int pid);
+
+}  // namespace pwtest
