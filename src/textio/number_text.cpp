@@ -85,7 +85,9 @@ EighteenDigits EighteenDigitForm(long double x) {
     --d;
     m = nearbyintl(ScaleByPowerOfTen(mag, 17 - d));
   }
-  if (m >= static_cast<long double>(kTenTo18)) {
+  // The estimate one too low gives 19 digits: drop the last one, rounding
+  // again.  (A loop, so that M can never keep 19 digits.)
+  while (m >= static_cast<long double>(kTenTo18)) {
     m = nearbyintl(m / 10.0L);
     ++d;
   }
