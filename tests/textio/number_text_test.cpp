@@ -70,23 +70,6 @@ TEST(NumberText, DefaultTextAsPrinted) {
   }
 }
 
-TEST(NumberText, FormsDifferOnlyInTheirBlanks) {
-  const long double values[] = {0.0, 5.0, -2.0, 0.5, -0.25, 1e100, -kInf, kNaN};
-  for (long double x : values) {
-    std::string printed = NumberText(x, NumberForm::Printed);
-    std::string text = NumberText(x, NumberForm::Text);
-    std::string comma = NumberText(x, NumberForm::Comma);
-    ASSERT_EQ(printed.back(), ' ');
-    EXPECT_EQ(text, printed.substr(0, printed.size() - 1));
-    if (text[0] == '-') {
-      EXPECT_EQ(comma, text);
-    } else {
-      EXPECT_EQ(text[0], ' ');
-      EXPECT_EQ(comma, text.substr(1));
-    }
-  }
-}
-
 TEST(NumberText, LongDoubleValuesKeepTheirOwnDigits) {
   // A RoundTo result is still extended: 1/3 to 18 places has digits beyond
   // what a double holds, but the text shows 15 of them.

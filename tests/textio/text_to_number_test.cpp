@@ -3,7 +3,6 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
-#include <random>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -102,25 +101,6 @@ TEST(TextToNumber, RoundsToExtendedBeforeDouble) {
   // double, is one bit away from the correctly rounded 0.002877.
   EXPECT_EQ(BitsOf(TextToNumber("0.002877")), 0x3f6791819d2391d6u);
   EXPECT_NE(TextToNumber("0.002877"), std::strtod("0.002877", nullptr));
-}
-
-// Short decimals convert exactly as the extended-precision rule says:
-// an integer, one power of ten, one rounding to long double, one to double.
-TEST(TextToNumber, MatchesOneScalingInExtendedPrecision) {
-  std::mt19937_64 rng(99);
-  for (int i = 0; i < 50000; ++i) {
-    uint64_t digits = rng() % 1000000000000000000ULL;
-    int power = static_cast<int>(rng() % 80) - 40;
-    std::string text = std::to_string(digits) + "E" + std::to_string(power);
-    long double scaled = power >= 0 ? static_cast<long double>(digits) * pw::PowerOfTen(power)
-                                    : static_cast<long double>(digits) / pw::PowerOfTen(-power);
-    double want = static_cast<double>(scaled);
-    ASSERT_EQ(BitsOf(TextToNumber(text)), BitsOf(want)) << text;
-    // The same value with the point moved into the digits.
-    std::string d = std::to_string(digits);
-    std::string moved = "0." + d + "E" + std::to_string(power + static_cast<int>(d.size()));
-    ASSERT_EQ(BitsOf(TextToNumber(moved)), BitsOf(want)) << moved;
-  }
 }
 
 TEST(TextToNumber, VeryLongTextsStayBounded) {
