@@ -89,14 +89,6 @@ TEST(OptimumAlignment, CasesWithoutRealSolution) {
   }
 }
 
-TEST(OptimumAlignment, ShortArmKeepsTheSquareRootRule) {
-  // L^2 - P < 0: the root gives its argument back, so H = L - (L^2 - P).
-  const pw::NullRadii n = pw::ComputeNullRadii({60.325, 146.05});
-  const pw::OptimumAlignment a = pw::ComputeOptimumAlignment(n, ArmGiven::Length, 50);
-  const long double p = static_cast<long double>(n.inner) * n.outer;
-  EXPECT_EQ(a.arm.overhang, static_cast<double>(50 - (2500 - p)));
-}
-
 TEST(SquareRootRule, NegativeComesBackUnchanged) {
   EXPECT_EQ(pw::RootOrSelf(-1.45705625L), -1.45705625L);
   EXPECT_EQ(pw::RootOrSelf(-0.0L), 0.0L);
@@ -128,11 +120,6 @@ TEST(CompleteArmSetup, DerivesTheDimensionNotTyped) {
   a = pw::CompleteArmSetup(false, typed);
   EXPECT_EQ(a.length, 16);
   EXPECT_EQ(a.pivot, 0);
-}
-
-TEST(OffsetRadians, DividesByTheStoredConstant) {
-  EXPECT_EQ(pw::OffsetRadians(22), 22 / 57.29578);
-  EXPECT_EQ(pw::OffsetRadians(0), 0);
 }
 
 TEST(RadiusGrid, FloorAndCeilingInTenths) {
