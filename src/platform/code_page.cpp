@@ -41,6 +41,12 @@ char32_t CellCodePoint(unsigned char byte) {
   return byte;
 }
 
+int HighByteForCodePoint(char32_t cp) {
+  for (int i = 0; i < 128; ++i)
+    if (kHigh[i] == cp) return 128 + i;
+  return -1;
+}
+
 std::size_t CellUtf8(unsigned char byte, char out[4]) {
   char32_t cp = CellCodePoint(byte);
   if (cp < 0x80) {

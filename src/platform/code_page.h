@@ -20,4 +20,7 @@ char32_t CellCodePoint(unsigned char byte);
 // returns its length (1 to 3).
 std::size_t CellUtf8(unsigned char byte, char out[4]);
 
+// The byte 128..255 whose glyph is the code point, or -1 when no such byte.
+int HighByteForCodePoint(char32_t cp);
+
 }  // namespace pw

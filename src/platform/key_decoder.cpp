@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "platform/code_page.h"
+
 namespace pw {
 
 namespace {
@@ -52,10 +54,31 @@ DecodeResult ControlSequence(const unsigned char* bytes, std::size_t len, std::s
   return Done(KeyKind::Extended, 0, len);  // unfinished at the end: one key
 }
 
+// A UTF-8 character from a lead byte of 0xC2..0xF4.  Returns Done with the
+// code page byte (or an Extended key when the page lacks the character),
+// NeedMore while continuation bytes may still come, or Empty when the bytes
+// are not well-formed UTF-8 (the caller then takes the lead byte as is).
+DecodeResult Utf8Character(const unsigned char* bytes, std::size_t len, bool more_may_follow) {
+  unsigned char lead = bytes[0];
+  std::size_t need = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2;
+  char32_t cp = lead & (need == 2 ? 0x1F : need == 3 ? 0x0F : 0x07);
+  for (std::size_t i = 1; i < need; ++i) {
+    if (i >= len) return more_may_follow ? NeedMore() : DecodeResult{};
+    if ((bytes[i] & 0xC0) != 0x80) return DecodeResult{};
+    cp = (cp << 6) | (bytes[i] & 0x3F);
+  }
+  // Overlong forms, surrogates and values past U+10FFFF are not characters.
+  char32_t least = need == 2 ? 0x80 : need == 3 ? 0x800 : 0x10000;
+  if (cp < least || (cp >= 0xD800 && cp <= 0xDFFF) || cp > 0x10FFFF) return DecodeResult{};
+  int byte = HighByteForCodePoint(cp);
+  if (byte < 0) return Done(KeyKind::Extended, 0, need);
+  return Done(KeyKind::Character, static_cast<unsigned char>(byte), need);
+}
+
 }  // namespace
 
 DecodeResult DecodeKey(const unsigned char* bytes, std::size_t len, bool more_may_follow,
-                       bool after_cr) {
+                       bool after_cr, bool utf8) {
   if (len == 0) return DecodeResult{};
   unsigned char b0 = bytes[0];
   if (b0 == '\n' && after_cr) {
@@ -63,6 +86,10 @@ DecodeResult DecodeKey(const unsigned char* bytes, std::size_t len, bool more_ma
     r.status = DecodeStatus::Skipped;
     r.used = 1;
     return r;
+  }
+  if (utf8 && b0 >= 0xC2 && b0 <= 0xF4) {
+    DecodeResult r = Utf8Character(bytes, len, more_may_follow);
+    if (r.status != DecodeStatus::Empty) return r;
   }
   if (b0 != kEsc) return PlainByte(b0);
 
@@ -103,7 +130,7 @@ DecodeResult DecodeKey(const unsigned char* bytes, std::size_t len, bool more_ma
 
 DecodeResult NextKey(KeyDecoder& d, bool more_may_follow, bool take) {
   for (;;) {
-    DecodeResult r = DecodeKey(d.buf, d.len, more_may_follow, d.after_cr);
+    DecodeResult r = DecodeKey(d.buf, d.len, more_may_follow, d.after_cr, d.utf8);
     if (r.status == DecodeStatus::Skipped) {
       std::memmove(d.buf, d.buf + r.used, d.len - r.used);
       d.len -= r.used;

@@ -11,6 +11,12 @@
 //   ESC + printable    -> Alt+key: Extended
 //   ESC alone          -> Esc (27), once no byte has followed in time
 //   anything else      -> the byte itself as a character (0..255)
+// With `utf8` set (keys typed on a terminal, which sends UTF-8 as it is sent
+// UTF-8), a well-formed multi-byte character becomes the code page byte that
+// shows it (so a typed e-acute is byte 130 and echoes as itself); one the code
+// page lacks is an Extended key, a key without a character.  Bytes that do
+// not form UTF-8 stay characters of their own.  Without `utf8` (a piped
+// script) every byte is a character as it stands.
 // A terminal does not report Caps Lock, so nothing here can correct what Caps
 // Lock does to the digit row: the characters are taken as the terminal sends
 // them.
@@ -45,7 +51,7 @@ struct DecodeResult {
 // ended); unfinished sequences are then settled instead of waiting.
 // `after_cr` says the byte before bytes[0] was a CR taken as Enter.
 DecodeResult DecodeKey(const unsigned char* bytes, std::size_t len, bool more_may_follow,
-                       bool after_cr);
+                       bool after_cr, bool utf8 = false);
 
 // Decoder-buffer helpers: the next key of d (removing it when `take`),
 // dropping skipped bytes on the way.  Status Done or NeedMore or Empty.

@@ -346,6 +346,7 @@ void TerminalOpen(Terminal& t, int in_fd, int out_fd) {
   t.term_row = t.term_col = -1;
   t.term_attr = -1;
   t.term_cursor_visible = -1;
+  t.decoder.utf8 = t.in_is_tty;
   if (t.in_is_tty && tcgetattr(in_fd, &t.saved_modes) == 0) {
     t.raw_active = true;
     EnterRawMode(t);

@@ -56,6 +56,7 @@ struct KeyDecoder {
   unsigned char buf[64];
   std::size_t len = 0;
   bool after_cr = false;  // the last key taken was a CR (an LF after it is dropped)
+  bool utf8 = false;      // the keyboard sends UTF-8 (a terminal): see key_decoder.h
 };
 
 struct Terminal {

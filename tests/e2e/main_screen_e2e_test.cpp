@@ -155,6 +155,16 @@ TEST_F(MainScreenE2E, CtrlCAndCtrlZAreOrdinaryKeys) {
   EXPECT_EQ(s.WaitForFile(File("status")), "0");
 }
 
+TEST_F(MainScreenE2E, TypedNonAsciiLetterEchoesAsItself) {
+  TmuxSession s(Wrapped(Program()));
+  ASSERT_TRUE(s.started);
+  ASSERT_TRUE(s.WaitForText("Type the action number"));
+  s.Literal("\xc3\xa9\xc2\xb0");  // e-acute, degree sign
+  EXPECT_TRUE(s.WaitForRow(25, "         \xc3\xa9\xc2\xb0"));
+  s.Keys("BSpace BSpace Enter 4 Enter");
+  EXPECT_EQ(s.WaitForFile(File("status")), "0");
+}
+
 TEST_F(MainScreenE2E, TerminationFromOutsideRestoresTheTerminal) {
   TmuxSession s(Wrapped(Program()));
   ASSERT_TRUE(s.started);

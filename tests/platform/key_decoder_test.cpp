@@ -25,8 +25,10 @@ std::string Describe(const std::vector<Key>& keys) {
 // Decodes bytes fed in chunks split at the given points, taking every key
 // that is complete after each chunk, then settles the rest as at the end of
 // the input.
-std::vector<Key> DecodeInChunks(const std::string& bytes, const std::vector<std::size_t>& cuts) {
+std::vector<Key> DecodeInChunks(const std::string& bytes, const std::vector<std::size_t>& cuts,
+                                bool utf8 = false) {
   pw::KeyDecoder d;
+  d.utf8 = utf8;
   std::vector<Key> keys;
   std::size_t from = 0;
   auto drain = [&](bool more) {
@@ -117,6 +119,37 @@ TEST(KeyDecoder, SplitAtAnyByteDecodesTheSame) {
     std::vector<std::size_t> every;
     for (std::size_t cut = 1; cut < c.bytes.size(); ++cut) every.push_back(cut);
     EXPECT_EQ(Describe(DecodeInChunks(c.bytes, every)), c.keys) << c.name << " byte by byte";
+  }
+}
+
+TEST(KeyDecoder, TypedUtf8BecomesTheCodePageByte) {
+  struct Utf8Case {
+    std::string bytes;
+    const char* with_utf8;
+    const char* as_bytes;
+  };
+  const Utf8Case cases[] = {
+      {"\xc3\xa9", "c130", "c195 c169"},                 // e-acute
+      {"\xc2\xb0", "c248", "c194 c176"},                 // degree sign
+      {"\xc3\x9f", "c225", "c195 c159"},                 // sharp s
+      {"\xe2\x96\x91", "c176", "c226 c150 c145"},         // light shade
+      {"\xe2\x82\xac", "x", "c226 c130 c172"},            // euro sign: not in the page
+      {"\xe2\x98\xba", "x", "c226 c152 c186"},            // smiley: only a glyph of byte 1
+      {"\xf0\x9f\x98\x80", "x", "c240 c159 c152 c128"},   // emoji
+      {"\xc3" "A", "c195 c65", "c195 c65"},               // broken: bytes stay
+      {"\xc3", "c195", "c195"},                           // cut off at the end
+      {"\xc0\x80", "c192 c128", "c192 c128"},            // overlong
+      {"\xe0\x80\x80", "c224 c128 c128", "c224 c128 c128"},
+      {"\xed\xa0\x80", "c237 c160 c128", "c237 c160 c128"},  // surrogate
+      {"1\xc3\xa9\r", "c49 c130 c13", "c49 c195 c169 c13"},
+  };
+  for (const Utf8Case& c : cases) {
+    EXPECT_EQ(Describe(DecodeInChunks(c.bytes, {}, true)), c.with_utf8) << c.with_utf8;
+    EXPECT_EQ(Describe(DecodeInChunks(c.bytes, {}, false)), c.as_bytes) << c.as_bytes;
+    for (std::size_t cut = 1; cut < c.bytes.size(); ++cut) {
+      EXPECT_EQ(Describe(DecodeInChunks(c.bytes, {cut}, true)), c.with_utf8)
+          << c.with_utf8 << " cut at " << cut;
+    }
   }
 }
 
