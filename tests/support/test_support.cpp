@@ -64,9 +64,11 @@ TempDir::~TempDir() {
   std::error_code ec;
   // Make everything writable again so a test that removed write bits
   // still cleans up.
+  // Links are left alone: changing their modes would change what they point at.
   for (auto& e : std::filesystem::recursive_directory_iterator(path, ec)) {
+    if (e.is_symlink(ec)) continue;
     std::filesystem::permissions(e.path(), std::filesystem::perms::owner_all,
-                                 std::filesystem::perm_options::add, ec);
+                                 std::filesystem::perm_options::add | std::filesystem::perm_options::nofollow, ec);
   }
   std::filesystem::permissions(path, std::filesystem::perms::owner_all,
                                std::filesystem::perm_options::add, ec);
