@@ -140,15 +140,6 @@ TEST(DrawProtractor, NullLinePositionRoundsHalvesToEvenAndMapsNonNumbersToIndefi
   }
 }
 
-TEST(DrawProtractor, HalfwayRadiiDrawTheirLinesAtTheEvenPosition) {
-  const std::vector<Segment> lines = Lines(Draw(60, 146, 70.25, 120.25));
-  EXPECT_EQ(lines[2].x1, 1402);
-  EXPECT_EQ(lines[3].x1, 902);
-  const std::vector<Segment> other = Lines(Draw(60, 146, 70.75, 120.75));
-  EXPECT_EQ(other[2].x1, 1408);
-  EXPECT_EQ(other[3].x1, 908);
-}
-
 TEST(DrawProtractor, LabelsAndLegendKeepTheirFixedLengths) {
   struct Case {
     double ri, ro, ni, no;

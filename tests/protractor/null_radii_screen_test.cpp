@@ -94,14 +94,6 @@ TEST(NullRadiiScreen, AnswersOtherThanYOrNAreRejectedWithTwoBeepsEach) {
   }
 }
 
-TEST(NullRadiiScreen, RejectedAnswerStaysVisibleUntilTheNextEchoCoversIt) {
-  pwtest::TempDir dir;
-  pw::ConsoleScreen s;
-  pw::ProgramValues v;
-  RunAction2(s, v, dir.path, "60.325\r146.05\ryes\rn\rx");
-  EXPECT_EQ(pwtest::RowTrimmed(s, 18), std::string(kQuestion) + " nes");
-}
-
 TEST(NullRadiiScreen, AnswerNLeavesAnExistingDrawingUntouched) {
   pwtest::TempDir dir;
   pwtest::WriteFileBytes(dir.path + "/protractor.emf", "earlier drawing");
