@@ -288,7 +288,8 @@ bool ReadInput(Terminal& t) {
 }
 
 Key WaitForKey(Terminal& t, const Frame& f, bool take) {
-  bool input_ended = false;
+  // No input at all ends at once rather than waiting on nothing forever.
+  bool input_ended = t.in_fd < 0;
   if (t.opened) HandleWakeups(t);
   TerminalPresent(t, f);
   for (;;) {

@@ -153,14 +153,6 @@ TEST(KeyDecoder, TypedUtf8BecomesTheCodePageByte) {
   }
 }
 
-TEST(KeyDecoder, IncompleteSequencesWaitWhileMoreMayFollow) {
-  for (std::string start : {"\x1b", "\x1b[", "\x1b[1", "\x1b[1;5", "\x1bO", "\x1b[["}) {
-    pw::DecodeResult r = pw::DecodeKey(reinterpret_cast<const unsigned char*>(start.data()),
-                                       start.size(), true, false);
-    EXPECT_EQ(r.status, DecodeStatus::NeedMore) << "prefix of length " << start.size();
-  }
-}
-
 TEST(KeyDecoder, PeekLeavesTheKeyWaiting) {
   pw::KeyDecoder d;
   const unsigned char bytes[] = {'\r', '\n', '7'};

@@ -93,6 +93,11 @@ TEST(TerminalKeys, ReadsAndPeeksScriptedKeysThenReportsTheEnd) {
   close(t.in_fd);
 }
 
+TEST(TerminalKeys, NoInputIsTheEndOfInput) {
+  pw::Terminal t;  // in_fd == -1
+  EXPECT_THROW(pw::TerminalReadKey(t, kBlank), pw::EndOfInput);
+}
+
 TEST(TerminalKeys, LoneEscOnAnOpenPipeIsEscAfterTheWait) {
   int p[2];
   ASSERT_EQ(pipe(p), 0);
