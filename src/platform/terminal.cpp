@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <cstring>
+#include <iterator>
 
 #include "platform/code_page.h"
 #include "platform/key_decoder.h"
@@ -38,7 +39,7 @@ int g_wake[2] = {-1, -1};      // self-pipe: resize and continue wake the poll
 constexpr int kFatalSignals[] = {SIGTERM, SIGHUP, SIGINT, SIGQUIT,
                                  SIGSEGV, SIGABRT, SIGBUS, SIGFPE};
 constexpr int kOtherSignals[] = {SIGTSTP, SIGCONT, SIGWINCH, SIGPIPE};
-constexpr int kSignalCount = 12;
+constexpr std::size_t kSignalCount = std::size(kFatalSignals) + std::size(kOtherSignals);
 struct sigaction g_old_actions[kSignalCount];
 bool g_handlers_installed = false;
 
@@ -148,8 +149,9 @@ void QuerySize(Terminal& t) {
   t.term_rows = 0;
   t.term_cols = 0;
   struct winsize ws {};
-  int fd = t.out_is_tty ? t.out_fd : (t.in_is_tty ? t.in_fd : -1);
-  if (fd >= 0 && ioctl(fd, TIOCGWINSZ, &ws) == 0 && ws.ws_row > 0 && ws.ws_col > 0) {
+  // Only a terminal that shows the output has a size that matters; output
+  // into a file or pipe is never "too small".
+  if (t.out_is_tty && ioctl(t.out_fd, TIOCGWINSZ, &ws) == 0 && ws.ws_row > 0 && ws.ws_col > 0) {
     t.term_rows = ws.ws_row;
     t.term_cols = ws.ws_col;
   }
@@ -348,12 +350,11 @@ void TerminalOpen(Terminal& t, int in_fd, int out_fd) {
   t.term_attr = -1;
   t.term_cursor_visible = -1;
   t.decoder.utf8 = t.in_is_tty;
-  if (t.in_is_tty && tcgetattr(in_fd, &t.saved_modes) == 0) {
-    t.raw_active = true;
-    EnterRawMode(t);
-  }
+  t.raw_active = t.in_is_tty && tcgetattr(in_fd, &t.saved_modes) == 0;
   t.title_pushed = out_fd >= 0;
 
+  // The handlers and what they restore are in place before the modes change,
+  // so no signal can leave the terminal raw.
   OpenWakePipe();
   g_in_fd = in_fd;
   g_out_fd = out_fd;
@@ -361,6 +362,7 @@ void TerminalOpen(Terminal& t, int in_fd, int out_fd) {
   PrepareRestoreBytes(t);
   g_raw_active = t.raw_active ? 1 : 0;
   InstallHandlers();
+  EnterRawMode(t);
   t.opened = true;
   QuerySize(t);
 
