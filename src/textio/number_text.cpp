@@ -38,6 +38,17 @@ void AppendUnsigned(std::string& out, unsigned v) {
   while (n > 0) out.push_back(buf[--n]);
 }
 
+// Rounds a non-negative value to an integer, halves to even.  From 2^63 on
+// every long double is an integer already; below it, adding 2^63 leaves no
+// fraction bits, so the addition itself rounds (in the default rounding
+// mode) and the subtraction is exact.  Much cheaper than nearbyintl, which
+// saves and restores the floating-point environment on every call.
+long double RoundNonNegative(long double x) {
+  constexpr long double kTwoTo63 = 0x1p63L;
+  if (!(x < kTwoTo63)) return x;
+  return (x + kTwoTo63) - kTwoTo63;
+}
+
 }  // namespace
 
 long double PowerOfTen(int k) {
@@ -78,17 +89,17 @@ EighteenDigits EighteenDigitForm(long double x) {
   // large numbers and at most one too high for tiny ones.
   int e = ilogbl(mag);
   int d = static_cast<int>(std::floor(static_cast<double>(e) * 19728.0 / 65536.0));
-  long double m = nearbyintl(ScaleByPowerOfTen(mag, 17 - d));
+  long double m = RoundNonNegative(ScaleByPowerOfTen(mag, 17 - d));
   if (m < static_cast<long double>(kTenTo17)) {
     // The estimate was one too high (only far below 1e-200): scale again
     // from the value itself with one more power of ten.
     --d;
-    m = nearbyintl(ScaleByPowerOfTen(mag, 17 - d));
+    m = RoundNonNegative(ScaleByPowerOfTen(mag, 17 - d));
   }
   // The estimate one too low gives 19 digits: drop the last one, rounding
   // again.  (A loop, so that M can never keep 19 digits.)
   while (m >= static_cast<long double>(kTenTo18)) {
-    m = nearbyintl(m / 10.0L);
+    m = RoundNonNegative(m / 10.0L);
     ++d;
   }
   r.digits = static_cast<uint64_t>(m);
@@ -166,7 +177,7 @@ std::string NumberText(long double x, NumberForm form) {
 long double RoundTo(long double x, int n) {
   if (n > 18) n = 18;
   if (n < -18) n = -18;
-  return ScaleByPowerOfTen(nearbyintl(ScaleByPowerOfTen(x, n)), -n);
+  return ScaleByPowerOfTen(rintl(ScaleByPowerOfTen(x, n)), -n);
 }
 
 void PrintNumber(ConsoleScreen& s, long double x) {
