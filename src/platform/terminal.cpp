@@ -7,6 +7,7 @@
 #include <sys/ioctl.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <iterator>
 
@@ -30,6 +31,10 @@ volatile sig_atomic_t g_raw_active = 0;
 int g_in_fd = -1;
 int g_out_fd = -1;
 struct termios g_saved_modes {};
+// Linux console palette: entry 7 set to white, and all entries reset.
+constexpr const char* kLinuxBrightWhite = "\x1b]P7FFFFFF";
+constexpr const char* kLinuxPaletteReset = "\x1b]R";
+
 char g_restore[96];            // leave the terminal for good
 std::size_t g_restore_len = 0;
 char g_suspend[64];            // leave the terminal while stopped
@@ -230,6 +235,7 @@ void SendRepaintStart(Terminal& t) {
 
 void PrepareRestoreBytes(const Terminal& t) {
   std::string r = "\x1b[0m\x1b[?25h";
+  if (t.linux_console) r += kLinuxPaletteReset;
   std::string s = r;
   if (t.title_pushed) r += "\x1b[23;0t";
   // Leave the shell on a fresh line below the program's last row.
@@ -260,7 +266,10 @@ void HandleWakeups(Terminal& t) {
       else resized = true;
     }
   }
-  if (continued) EnterRawMode(t);
+  if (continued) {
+    EnterRawMode(t);
+    if (t.linux_console) t.out += kLinuxBrightWhite;
+  }
   if (resized || continued) {
     QuerySize(t);
     t.shown_valid = false;
@@ -352,6 +361,11 @@ void TerminalOpen(Terminal& t, int in_fd, int out_fd) {
   t.decoder.utf8 = t.in_is_tty;
   t.raw_active = t.in_is_tty && tcgetattr(in_fd, &t.saved_modes) == 0;
   t.title_pushed = out_fd >= 0;
+  // The Linux console takes the bright backgrounds (100-107) as the plain
+  // ones, so bright white would show light grey: while the program runs,
+  // its palette entry 7 is made white instead (and reset on the way out).
+  const char* term = getenv("TERM");
+  t.linux_console = t.out_is_tty && term != nullptr && std::strcmp(term, "linux") == 0;
 
   // The handlers and what they restore are in place before the modes change,
   // so no signal can leave the terminal raw.
@@ -368,6 +382,7 @@ void TerminalOpen(Terminal& t, int in_fd, int out_fd) {
 
   if (out_fd >= 0) {
     // Save the title, ask for a 90 x 30 window and clear the whole terminal.
+    if (t.linux_console) t.out += kLinuxBrightWhite;
     t.out += "\x1b[22;0t\x1b[8;";
     AppendInt(t.out, kScreenRows);
     t.out.push_back(';');

@@ -85,6 +85,7 @@ struct Terminal {
   bool opened = false;        // between TerminalOpen and TerminalClose
   bool title_pushed = false;  // the terminal's title was saved on its stack
   bool term_blank = false;    // the terminal was just cleared in default colours
+  bool linux_console = false; // the Linux console: bright backgrounds need its palette
 };
 
 // Takes over the terminal on in_fd/out_fd: raw mode when in_fd is a terminal,

@@ -275,3 +275,34 @@ TEST(TerminalSignals, StopHandsTheTerminalBackAndContinueTakesItAgain) {
 }
 
 }  // namespace
+
+namespace {
+
+// On the Linux console (TERM=linux) palette entry 7 is made white while the
+// program runs, so the bright white background shows white; the palette is
+// reset on the way out.  Other terminals never get these bytes.
+TEST(TerminalTty, LinuxConsoleGetsAWhitePaletteEntryOnlyWhileOpen) {
+  const char* old_term = getenv("TERM");
+  const std::string saved = old_term ? old_term : "";
+  for (const char* term : {"linux", "xterm-256color"}) {
+    SCOPED_TRACE(term);
+    setenv("TERM", term, 1);
+    Pty pty;
+    ASSERT_GE(pty.slave, 0);
+    pw::Terminal t;
+    pw::TerminalOpen(t, pty.slave, pty.slave);
+    const std::string opened = pty.Output();
+    pw::TerminalClose(t);
+    const std::string closed = pty.Output();
+    const bool linux_console = std::string(term) == "linux";
+    EXPECT_EQ(opened.find("\x1b]P7FFFFFF") != std::string::npos, linux_console);
+    EXPECT_EQ(closed.find("\x1b]R") != std::string::npos, linux_console);
+  }
+  if (old_term) {
+    setenv("TERM", saved.c_str(), 1);
+  } else {
+    unsetenv("TERM");
+  }
+}
+
+}  // namespace
