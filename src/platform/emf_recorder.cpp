@@ -19,7 +19,6 @@ constexpr uint32_t kHeaderSize = 108;
 constexpr uint32_t kEmfSignature = 0x464D4520u;  // " EMF"
 constexpr uint32_t kEmfVersion = 0x10000u;
 constexpr uint32_t kPatCopy = 0x00F00021u;
-constexpr uint32_t kFontRecordSize = 332;        // the LOGFONTPANOSE form
 constexpr uint32_t kTextRecordFixed = 76;        // up to the string
 constexpr int kDefaultMapMode = MM_TEXT;
 
