@@ -46,9 +46,21 @@ void WriteHead(TextFileTable& t, const GraphDataInput& in) {
   EndRecord(t, kData);
 }
 
+// True while at least one of the two files can still take rows: it is open
+// and no write to it has failed.
+bool AnyFileWritable(const TextFileTable& t) {
+  for (const OpenTextFile& f : t.files) {
+    if ((f.number == kData || f.number == kGraph) && f.fd >= 0 && f.error == 0) return true;
+  }
+  return false;
+}
+
 void WriteRows(TextFileTable& t, const ArmSetup& arm, GridRange grid) {
   if (GridCount(grid) == 0) return;
   for (int64_t n = grid.first; n <= grid.last; ++n) {
+    // Once neither file can take another byte, the rest of a grid (up to
+    // billions of rows) would be computed for nothing.
+    if (!AnyFileWritable(t)) return;
     const TrackingSample sample = TrackingSampleAt(arm, static_cast<int32_t>(n));
     const std::string distortion = FormatWithMask(sample.distortion, kMask);
     const std::string error = FormatWithMask(sample.error, kMask);
