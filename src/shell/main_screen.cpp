@@ -34,13 +34,7 @@ void DrawMainScreen(ConsoleScreen& s) {
   SetColours(s, kBlack, kBrightWhite);
   HideCursor(s);
 
-  BlankRows(s, 1);  // row 1
-  PrintText(s, kTitleLine);
-  EndLine(s);
-  PrintText(s, kNoticeLine);
-  EndLine(s);
-  PrintText(s, kWebLine);
-  EndLine(s);
+  HeaderRows(s);     // rows 1 to 4
   BlankRows(s, 4);  // rows 5 to 8
   PrintText(s, kSelectLine);
   EndLine(s);

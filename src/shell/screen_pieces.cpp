@@ -13,9 +13,7 @@ namespace {
 constexpr std::string_view kClosingText = "      Press any key to return to the main screen";
 }
 
-void HeaderBlock(ConsoleScreen& s) {
-  ClearScreen(s);
-  SetColours(s, kBlack, kBrightWhite);
+void HeaderRows(ConsoleScreen& s) {
   EndLine(s);  // row 1 stays blank
   PrintText(s, kTitleLine);
   EndLine(s);
@@ -23,6 +21,12 @@ void HeaderBlock(ConsoleScreen& s) {
   EndLine(s);
   PrintText(s, kWebLine);
   EndLine(s);
+}
+
+void HeaderBlock(ConsoleScreen& s) {
+  ClearScreen(s);
+  SetColours(s, kBlack, kBrightWhite);
+  HeaderRows(s);
   SetColours(s, kDarkGrey, kBrightWhite);
   for (int i = 0; i < 4; ++i) EndLine(s);  // rows 5 to 8 blank; cursor on row 9
 }

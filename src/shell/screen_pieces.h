@@ -16,6 +16,10 @@ extern const std::string_view kNoticeLine;   // 3 blanks + 22 characters
 extern const std::string_view kWebAddress;   // 21 characters
 extern const std::string_view kWebLine;      // 3 blanks + the web address
 
+// Rows 1 to 4 from the cursor (at row 1): a blank row, the name and version,
+// the notice line and the web-address line, in the colours in force.
+void HeaderRows(ConsoleScreen& s);
+
 // Clears the screen and prints the four header rows; leaves the cursor at
 // row 9, column 1 in dark grey on bright white.
 void HeaderBlock(ConsoleScreen& s);

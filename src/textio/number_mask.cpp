@@ -103,17 +103,6 @@ bool RoundDigits(std::string& s, std::size_t p) {
   return true;
 }
 
-void AppendDecimal(std::string& out, int v, int min_digits) {
-  char buf[12];
-  int n = 0;
-  do {
-    buf[n++] = static_cast<char>('0' + v % 10);
-    v /= 10;
-  } while (v != 0);
-  for (int i = n; i < min_digits; ++i) out.push_back('0');
-  while (n > 0) out.push_back(buf[--n]);
-}
-
 void AppendExponent(std::string& out, const MaskLayout& m, int x) {
   out.push_back(m.exp_letter);
   if (x < 0) {
@@ -121,7 +110,7 @@ void AppendExponent(std::string& out, const MaskLayout& m, int x) {
   } else if (m.exp_always_sign) {
     out.push_back('+');
   }
-  AppendDecimal(out, x < 0 ? -x : x, m.exp_required);
+  AppendDecimal(out, static_cast<unsigned>(x < 0 ? -x : x), m.exp_required);
 }
 
 std::string InfinityText(const MaskLayout& m, bool negative) {

@@ -27,17 +27,6 @@ constexpr uint64_t kTenTo18 = 1000000000000000000ULL;
 // Smallest normal double: anything smaller in magnitude renders as zero.
 constexpr long double kSmallestNormal = 0x1p-1022L;
 
-// Writes the decimal digits of v (no leading zeros, "0" for 0).
-void AppendUnsigned(std::string& out, unsigned v) {
-  char buf[12];
-  int n = 0;
-  do {
-    buf[n++] = static_cast<char>('0' + v % 10);
-    v /= 10;
-  } while (v != 0);
-  while (n > 0) out.push_back(buf[--n]);
-}
-
 // Rounds a non-negative value to an integer, halves to even.  From 2^63 on
 // every long double is an integer already; below it, adding 2^63 leaves no
 // fraction bits, so the addition itself rounds (in the default rounding
@@ -50,6 +39,17 @@ long double RoundNonNegative(long double x) {
 }
 
 }  // namespace
+
+void AppendDecimal(std::string& out, unsigned v, int min_digits) {
+  char buf[12];
+  int n = 0;
+  do {
+    buf[n++] = static_cast<char>('0' + v % 10);
+    v /= 10;
+  } while (v != 0);
+  for (int i = n; i < min_digits; ++i) out.push_back('0');
+  while (n > 0) out.push_back(buf[--n]);
+}
 
 long double PowerOfTen(int k) {
   if (k < 0) {
@@ -156,7 +156,7 @@ std::string NumberText(long double x, NumberForm form) {
       out.push_back('E');
       int shown = exponent - 1;
       out.push_back(shown >= 0 ? '+' : '-');
-      AppendUnsigned(out, static_cast<unsigned>(shown >= 0 ? shown : -shown));
+      AppendDecimal(out, static_cast<unsigned>(shown >= 0 ? shown : -shown), 1);
     } else if (exponent <= 0) {
       out.push_back('.');
       out.append(static_cast<std::size_t>(-exponent), '0');

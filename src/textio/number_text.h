@@ -50,6 +50,10 @@ long double RoundTo(long double x, int n);
 // number_mask.cpp for what the mask reader supports).
 std::string FormatWithMask(long double x, std::string_view mask);
 
+// Appends the decimal digits of v, padded with leading zeros to at least
+// min_digits digits.
+void AppendDecimal(std::string& out, unsigned v, int min_digits);
+
 // Prints the default text of x (Printed form) at the cursor.
 void PrintNumber(ConsoleScreen& s, long double x);
 
