@@ -316,6 +316,14 @@ std::size_t PtyRun::WaitFor(const std::string& text, std::size_t from, int timeo
   }
 }
 
+void PtyRun::Settle(int quiet_ms, int timeout_ms) {
+  for (int waited = 0, quiet = 0; quiet < quiet_ms && waited < timeout_ms; waited += 10) {
+    const std::size_t before = log.size();
+    ReadSome(10);
+    quiet = log.size() == before ? quiet + 10 : 0;
+  }
+}
+
 int PtyRun::Wait(int timeout_ms) {
   if (pid <= 0) return -1;
   for (int waited = 0;; waited += 10) {

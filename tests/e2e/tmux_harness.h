@@ -100,6 +100,11 @@ struct PtyRun {
   // Reads output until `text` occurs in the log at or after `from`; returns
   // the position after it, or std::string::npos after the timeout.
   std::size_t WaitFor(const std::string& text, std::size_t from, int timeout_ms = 10000);
+  // Reads output until none has come for `quiet_ms` (at most `timeout_ms`).
+  // Output is sent as changes to the screen, so a text the screen already
+  // showed in the same place may never appear in the log: waiting for the
+  // program to go quiet is the sure way to know it has taken what was typed.
+  void Settle(int quiet_ms = 200, int timeout_ms = 30000);
   // Waits for the program to end and returns its wait status, or -1 after the
   // timeout (the program is then killed).
   int Wait(int timeout_ms = 10000);
