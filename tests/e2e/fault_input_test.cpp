@@ -250,7 +250,8 @@ TEST(FaultInput, PasteEveryByteBrokenSequencesAndUtf8OnATerminal) {
   run.Settle();
   run.Type("4\r");
   const int status = run.Wait();
-  ASSERT_TRUE(WIFEXITED(status));
+  ASSERT_TRUE(WIFEXITED(status)) << "wait status " << status << ", last output: "
+                                 << run.log.substr(run.log.size() - std::min<std::size_t>(run.log.size(), 3000));
   EXPECT_EQ(WEXITSTATUS(status), 0);
 
   const std::string data = pwtest::ReadFileBytes(dir.path + "/data.txt");

@@ -308,25 +308,33 @@ void PtyRun::Type(const std::string& bytes) {
 }
 
 std::size_t PtyRun::WaitFor(const std::string& text, std::size_t from, int timeout_ms) {
-  for (int waited = 0;; waited += 10) {
+  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
+  for (;;) {
     std::size_t at = from <= log.size() ? log.find(text, from) : std::string::npos;
     if (at != std::string::npos) return at + text.size();
-    if (waited >= timeout_ms) return std::string::npos;
+    if (std::chrono::steady_clock::now() >= end) return std::string::npos;
     ReadSome(10);
   }
 }
 
+// Reading can return at once (a hung-up master), so the waits below count
+// real time, not rounds.
 void PtyRun::Settle(int quiet_ms, int timeout_ms) {
-  for (int waited = 0, quiet = 0; quiet < quiet_ms && waited < timeout_ms; waited += 10) {
+  using Clock = std::chrono::steady_clock;
+  const auto end = Clock::now() + std::chrono::milliseconds(timeout_ms);
+  auto last_output = Clock::now();
+  while (Clock::now() < end && Clock::now() - last_output < std::chrono::milliseconds(quiet_ms)) {
     const std::size_t before = log.size();
     ReadSome(10);
-    quiet = log.size() == before ? quiet + 10 : 0;
+    if (log.size() != before) last_output = Clock::now();
+    else Sleep(1);
   }
 }
 
 int PtyRun::Wait(int timeout_ms) {
   if (pid <= 0) return -1;
-  for (int waited = 0;; waited += 10) {
+  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
+  for (;;) {
     ReadSome(0);
     int status = 0;
     if (waitpid(pid, &status, WNOHANG) == pid) {
@@ -334,13 +342,14 @@ int PtyRun::Wait(int timeout_ms) {
       pid = -1;
       return status;
     }
-    if (waited >= timeout_ms) {
+    if (std::chrono::steady_clock::now() >= end) {
       kill(pid, SIGKILL);
       waitpid(pid, &status, 0);
       pid = -1;
       return -1;
     }
     ReadSome(10);
+    Sleep(1);
   }
 }
 
