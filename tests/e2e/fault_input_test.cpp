@@ -223,10 +223,13 @@ TEST(FaultInput, PasteEveryByteBrokenSequencesAndUtf8OnATerminal) {
   pwtest::TempDir dir;
   pwtest::PtyRun run(PW_BINARY, dir.path);
   ASSERT_GT(run.pid, 0);
+  const auto tail = [&run] {
+    return "last output: " + run.log.substr(run.log.size() - std::min<std::size_t>(run.log.size(), 3000));
+  };
   std::size_t at = run.WaitFor("Type the action number", 0);
   ASSERT_NE(at, std::string::npos);
   run.Type("3\r");
-  ASSERT_NE(at = run.WaitFor("Effective arm length (mm)?", at), std::string::npos);
+  ASSERT_NE(at = run.WaitFor("Effective arm length (mm)?", at), std::string::npos) << tail();
   // A 100 KB paste in one go, then its Enter.  Typed keys are taken in
   // order, so the entries need not wait for their prompts; only the closing
   // prompt discards what was typed ahead.
@@ -242,16 +245,15 @@ TEST(FaultInput, PasteEveryByteBrokenSequencesAndUtf8OnATerminal) {
   // Typed on a terminal, UTF-8 characters become the code page bytes that
   // show them; characters the code page lacks are no characters.
   run.Type("146 \xc3\xa9\xc2\xb0\xc2\xb5\xe2\x82\xac\xe6\xbc\xa2\r");
-  ASSERT_NE(at = run.WaitFor("Press any key", at), std::string::npos);
+  ASSERT_NE(at = run.WaitFor("Press any key", at), std::string::npos) << tail();
   run.Settle();
   EXPECT_NE(run.log.find("146 \xc3\xa9\xc2\xb0\xc2\xb5"), std::string::npos) << "echoed as typed";
   run.Type("\r");
-  ASSERT_NE(at = run.WaitFor("Type the action number", at), std::string::npos);
+  ASSERT_NE(at = run.WaitFor("Type the action number", at), std::string::npos) << tail();
   run.Settle();
   run.Type("4\r");
   const int status = run.Wait();
-  ASSERT_TRUE(WIFEXITED(status)) << "wait status " << status << ", last output: "
-                                 << run.log.substr(run.log.size() - std::min<std::size_t>(run.log.size(), 3000));
+  ASSERT_TRUE(WIFEXITED(status)) << "wait status " << status << ", " << tail();
   EXPECT_EQ(WEXITSTATUS(status), 0);
 
   const std::string data = pwtest::ReadFileBytes(dir.path + "/data.txt");
