@@ -53,12 +53,12 @@ struct TmuxSession {
 
   ScreenShot Screen() const;
   // Polls the screen until it contains `text`; false after the timeout.
-  bool WaitForText(const std::string& text, int timeout_ms = 5000) const;
+  bool WaitForText(const std::string& text, int timeout_ms = 15000) const;
   // Polls until row `row` reads exactly `text` (trailing blanks ignored).
-  bool WaitForRow(int row, const std::string& text, int timeout_ms = 5000) const;
+  bool WaitForRow(int row, const std::string& text, int timeout_ms = 15000) const;
   // Polls until the file exists and is not empty; returns its content
   // without trailing white space, or "" after the timeout.
-  std::string WaitForFile(const std::string& path, int timeout_ms = 5000) const;
+  std::string WaitForFile(const std::string& path, int timeout_ms = 15000) const;
 
   // The process id of the pane's first process (the wrapper shell).
   int PanePid() const;
@@ -99,7 +99,7 @@ struct PtyRun {
   void Type(const std::string& bytes);
   // Reads output until `text` occurs in the log at or after `from`; returns
   // the position after it, or std::string::npos after the timeout.
-  std::size_t WaitFor(const std::string& text, std::size_t from, int timeout_ms = 10000);
+  std::size_t WaitFor(const std::string& text, std::size_t from, int timeout_ms = 30000);
   // Reads output until none has come for `quiet_ms` (at most `timeout_ms`).
   // Output is sent as changes to the screen, so a text the screen already
   // showed in the same place may never appear in the log: waiting for the
@@ -107,7 +107,7 @@ struct PtyRun {
   void Settle(int quiet_ms = 200, int timeout_ms = 30000);
   // Waits for the program to end and returns its wait status, or -1 after the
   // timeout (the program is then killed).
-  int Wait(int timeout_ms = 10000);
+  int Wait(int timeout_ms = 30000);
 
   int master = -1;
   int pid = -1;
