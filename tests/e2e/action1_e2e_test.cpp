@@ -21,17 +21,13 @@ bool PaneDead(const pwtest::TmuxSession& t) {
 TEST(Action1EndToEnd, ResultRowThenBackToTheMainScreenWithTypeAheadDiscarded) {
   if (!pwtest::TmuxAvailable()) GTEST_SKIP() << "tmux is not available";
   pwtest::TempDir dir;
-  pwtest::TmuxSession t("cd " + pwtest::ShellQuote(dir.path) + " && exec " + pwtest::ShellQuote(PW_BINARY));
+  pwtest::TmuxSession t(pwtest::ProgramIn(dir.path));
   ASSERT_TRUE(t.started);
   ASSERT_TRUE(t.WaitForText("Select an action"));
 
   t.Keys("1 Enter");
-  ASSERT_TRUE(t.WaitForRow(9, "      Effective arm length (mm)?"));
-  t.Literal("229");
-  t.Keys("Enter");
-  ASSERT_TRUE(t.WaitForRow(11, "      Inner recorded radius (mm)?"));
-  t.Literal("60.325");
-  t.Keys("Enter");
+  ASSERT_TRUE(t.TypeAt(9, "      Effective arm length (mm)?", "229"));
+  ASSERT_TRUE(t.TypeAt(11, "      Inner recorded radius (mm)?", "60.325"));
   ASSERT_TRUE(t.WaitForRow(13, "      Outer recorded radius (mm)?"));
   // The last entry, then keys typed ahead of the closing prompt: the first
   // ends the wait, the rest must not reach the main screen's entry.
@@ -52,22 +48,15 @@ TEST(Action1EndToEnd, ResultRowThenBackToTheMainScreenWithTypeAheadDiscarded) {
 TEST(Action1EndToEnd, ResultRowAsTheUserSeesIt) {
   if (!pwtest::TmuxAvailable()) GTEST_SKIP() << "tmux is not available";
   pwtest::TempDir dir;
-  pwtest::TmuxSession t("cd " + pwtest::ShellQuote(dir.path) + " && exec " + pwtest::ShellQuote(PW_BINARY));
+  pwtest::TmuxSession t(pwtest::ProgramIn(dir.path));
   ASSERT_TRUE(t.started);
   ASSERT_TRUE(t.WaitForText("Select an action"));
 
   t.Keys("1 Enter");
-  ASSERT_TRUE(t.WaitForRow(9, "      Effective arm length (mm)?"));
-  t.Keys("Enter");  // no arm length: the pivot distance is asked
-  ASSERT_TRUE(t.WaitForRow(11, "      Pivot to spindle distance (mm)?"));
-  t.Literal("211");
-  t.Keys("Enter");
-  ASSERT_TRUE(t.WaitForRow(13, "      Inner recorded radius (mm)?"));
-  t.Literal("60.325");
-  t.Keys("Enter");
-  ASSERT_TRUE(t.WaitForRow(15, "      Outer recorded radius (mm)?"));
-  t.Literal("146.05");
-  t.Keys("Enter");
+  ASSERT_TRUE(t.TypeAt(9, "      Effective arm length (mm)?", ""));  // no arm length: the pivot distance is asked
+  ASSERT_TRUE(t.TypeAt(11, "      Pivot to spindle distance (mm)?", "211"));
+  ASSERT_TRUE(t.TypeAt(13, "      Inner recorded radius (mm)?", "60.325"));
+  ASSERT_TRUE(t.TypeAt(15, "      Outer recorded radius (mm)?", "146.05"));
 
   ASSERT_TRUE(t.WaitForRow(26, "      Press any key to return to the main screen"));
   const pwtest::ScreenShot shot = t.Screen();

@@ -32,15 +32,11 @@ void StartAction2(pwtest::TmuxSession& t, const char* inner, const char* outer) 
   ASSERT_TRUE(t.WaitForRow(18, kQuestion));
 }
 
-std::string Launch(const std::string& dir) {
-  return "cd " + pwtest::ShellQuote(dir) + " && exec " + pwtest::ShellQuote(PW_BINARY);
-}
-
 TEST(Action2EndToEnd, DrawingSavedAndRowsAsTheUserSeesThem) {
   if (!pwtest::TmuxAvailable()) GTEST_SKIP() << "tmux is not available";
   pwtest::TempDir dir;
   pwtest::WriteFileBytes(dir.path + "/protractor.emf", "earlier drawing");
-  pwtest::TmuxSession t(Launch(dir.path));
+  pwtest::TmuxSession t(pwtest::ProgramIn(dir.path));
   StartAction2(t, "60.325", "146.05");
   const pwtest::ScreenShot asked = t.Screen();
   EXPECT_EQ(asked.Text(15), "      The optimum zero tracking error radii are 66 and 120.89 millimetres");
@@ -72,7 +68,7 @@ TEST(Action2EndToEnd, RejectedAnswersAskAgainAndNLeavesTheFileAlone) {
   if (!pwtest::TmuxAvailable()) GTEST_SKIP() << "tmux is not available";
   pwtest::TempDir dir;
   pwtest::WriteFileBytes(dir.path + "/protractor.emf", "earlier drawing");
-  pwtest::TmuxSession t(Launch(dir.path));
+  pwtest::TmuxSession t(pwtest::ProgramIn(dir.path));
   StartAction2(t, "60.325", "146.05");
   t.Literal("yes");
   t.Keys("Enter");
@@ -100,7 +96,7 @@ TEST(Action2EndToEnd, UnwritableDirectoryShowsTheFailureAndKeepsTheOldFile) {
   pwtest::TempDir dir;
   pwtest::WriteFileBytes(dir.path + "/protractor.emf", "earlier drawing");
   ASSERT_EQ(chmod(dir.path.c_str(), 0555), 0);
-  pwtest::TmuxSession t(Launch(dir.path));
+  pwtest::TmuxSession t(pwtest::ProgramIn(dir.path));
   StartAction2(t, "60.325", "146.05");
   t.Keys("Y Enter");
   ASSERT_TRUE(t.WaitForRow(27, kClosing));
@@ -121,7 +117,7 @@ TEST(Action2EndToEnd, FileInTheWayShowsTheFailureRow) {
   // A directory where the file should go stops the rename for every user.
   std::filesystem::create_directory(dir.path + "/protractor.emf");
   pwtest::WriteFileBytes(dir.path + "/protractor.emf/inside", "kept");
-  pwtest::TmuxSession t(Launch(dir.path));
+  pwtest::TmuxSession t(pwtest::ProgramIn(dir.path));
   StartAction2(t, "60.325", "146.05");
   t.Keys("Y Enter");
   ASSERT_TRUE(t.WaitForRow(27, kClosing));

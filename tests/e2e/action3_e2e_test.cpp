@@ -10,7 +10,7 @@ namespace {
 TEST(Action3EndToEnd, TypedSetUpWritesBothFiles) {
   if (!pwtest::TmuxAvailable()) GTEST_SKIP() << "tmux is not available";
   pwtest::TempDir dir;
-  pwtest::TmuxSession t("cd " + pwtest::ShellQuote(dir.path) + " && exec " + pwtest::ShellQuote(PW_BINARY));
+  pwtest::TmuxSession t(pwtest::ProgramIn(dir.path));
   ASSERT_TRUE(t.started);
   ASSERT_TRUE(t.WaitForText("Select an action"));
 
@@ -25,9 +25,7 @@ TEST(Action3EndToEnd, TypedSetUpWritesBothFiles) {
       {17, "      Outer recorded radius (mm)?", "146"},
   };
   for (const auto& e : entries) {
-    ASSERT_TRUE(t.WaitForRow(e.row, e.prompt)) << e.prompt;
-    t.Literal(e.typed);
-    t.Keys("Enter");
+    ASSERT_TRUE(t.TypeAt(e.row, e.prompt, e.typed)) << e.prompt;
   }
 
   ASSERT_TRUE(t.WaitForRow(27, "      Press any key to return to the main screen"));

@@ -78,7 +78,7 @@ class FaultFiles : public ::testing::Test {
     chmod(work.c_str(), 0777);
   }
   std::string Launch(const std::string& prefix = "") const {
-    return "cd " + ShellQuote(work) + " && exec " + prefix + ShellQuote(PW_BINARY);
+    return pwtest::ProgramIn(work, prefix);
   }
   std::string File(const std::string& name) const { return work + "/" + name; }
 

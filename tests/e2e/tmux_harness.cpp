@@ -44,6 +44,10 @@ std::string ShellOutput(const std::string& command) {
   return out;
 }
 
+std::string ProgramIn(const std::string& dir, const std::string& prefix) {
+  return "cd " + ShellQuote(dir) + " && exec " + prefix + ShellQuote(PW_BINARY);
+}
+
 std::string ShellQuote(const std::string& text) {
   std::string q = "'";
   for (char c : text) {
@@ -154,6 +158,13 @@ bool TmuxSession::WaitForText(const std::string& text, int timeout_ms) const {
     if (waited >= timeout_ms) return false;
     Sleep(20);
   }
+}
+
+bool TmuxSession::TypeAt(int row, const std::string& prompt, const std::string& text) const {
+  if (!WaitForRow(row, prompt)) return false;
+  if (!text.empty()) Literal(text);
+  Keys("Enter");
+  return true;
 }
 
 bool TmuxSession::WaitForRow(int row, const std::string& text, int timeout_ms) const {

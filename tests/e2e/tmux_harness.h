@@ -17,6 +17,10 @@ std::string ShellOutput(const std::string& command);
 // Quotes a text for the POSIX shell.
 std::string ShellQuote(const std::string& text);
 
+// A shell command line that runs the program in `dir`, with `prefix` (for
+// example a command that changes the user) in front of the program.
+std::string ProgramIn(const std::string& dir, const std::string& prefix = "");
+
 // One character cell as tmux shows it: the character (UTF-8) and the SGR
 // colour numbers in effect (-1 for the terminal's default colour).
 struct ScreenCell {
@@ -56,6 +60,9 @@ struct TmuxSession {
   bool WaitForText(const std::string& text, int timeout_ms = 15000) const;
   // Polls until row `row` reads exactly `text` (trailing blanks ignored).
   bool WaitForRow(int row, const std::string& text, int timeout_ms = 15000) const;
+  // Waits until row `row` shows `prompt`, then types `text` and Enter;
+  // false when the prompt did not come.
+  bool TypeAt(int row, const std::string& prompt, const std::string& text) const;
   // Polls until the file exists and is not empty; returns its content
   // without trailing white space, or "" after the timeout.
   std::string WaitForFile(const std::string& path, int timeout_ms = 15000) const;
