@@ -9,7 +9,7 @@
 #include <unistd.h>
 
 #include "geometry/alignment.h"
-#include "graphdata/graph_files.h"
+#include "actions/graph_files.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "textio/number_text.h"
+#include "text/number_text.h"
 
 namespace {
 

@@ -17,8 +17,8 @@
 #include <string_view>
 
 #include "fuzz_check.h"
-#include "textio/line_entry.h"
-#include "textio/number_text.h"
+#include "text/line_entry.h"
+#include "text/number_text.h"
 
 namespace {
 

@@ -29,9 +29,9 @@
 #include "fuzz_check.h"
 #include "platform/console_tools.h"
 #include "platform/terminal.h"
-#include "shell/program_values.h"
-#include "shell/winmain.h"
-#include "textio/console_screen.h"
+#include "screens/program_values.h"
+#include "program/winmain.h"
+#include "text/console_screen.h"
 
 namespace {
 

@@ -20,7 +20,7 @@
 #include <string_view>
 
 #include "fuzz_check.h"
-#include "textio/line_entry.h"
+#include "text/line_entry.h"
 
 namespace {
 

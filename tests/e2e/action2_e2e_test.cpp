@@ -7,7 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "e2e/tmux_harness.h"
-#include "protractor/emf_walk.h"
+#include "drawing/emf_walk.h"
 #include "support/test_support.h"
 
 namespace {

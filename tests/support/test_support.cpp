@@ -102,10 +102,6 @@ bool FileExists(const std::string& path) {
   return ::stat(path.c_str(), &st) == 0;
 }
 
-std::string ReferencePath(const std::string& rel) {
-  std::string local = std::string(PW_TEST_DATA) + "/" + rel;
-  if (FileExists(local)) return local;
-  return std::string(PW_SHARED_REFERENCE) + "/" + rel;
-}
+std::string ReferencePath(const std::string& rel) { return std::string(PW_TEST_DATA) + "/" + rel; }
 
 }  // namespace pwtest

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "textio/console_screen.h"
+#include "text/console_screen.h"
 
 namespace pwtest {
 
@@ -44,8 +44,7 @@ std::string ReadFileBytes(const std::string& path);
 void WriteFileBytes(const std::string& path, std::string_view bytes);
 bool FileExists(const std::string& path);
 
-// Path of a reference file: tests/data/<rel> when it was copied there,
-// otherwise the shared reference folder beside the repository.
+// Path of a reference file under tests/data.
 std::string ReferencePath(const std::string& rel);
 
 }  // namespace pwtest

@@ -1,0 +1,86 @@
+#include "actions/graph_data_screen.h"
+
+#include <cstring>
+#include <string>
+
+#include "geometry/alignment.h"
+#include "actions/graph_files.h"
+#include "screens/screen_pieces.h"
+
+namespace pw {
+
+namespace {
+
+constexpr std::string_view kArmPrompt = "      Effective arm length (mm)?";
+constexpr std::string_view kPivotPrompt = "      Pivot to spindle distance (mm)?";
+constexpr std::string_view kOverhangPrompt = "      Overhang (mm)?";
+constexpr std::string_view kOffsetPrompt = "      Offset (degrees)?";
+constexpr std::string_view kInnerPrompt = "      Inner recorded radius (mm)?";
+constexpr std::string_view kOuterPrompt = "      Outer recorded radius (mm)?";
+
+void FailureLine(ConsoleScreen& s, std::string_view file, int error) {
+  std::string text = "      Could not write ";
+  text += file;
+  text += ": ";
+  text += std::strerror(error);
+  SetColours(s, kDarkGrey, kBrightWhite);
+  ResultLine(s, {ResultPiece{1, false, std::move(text)}});
+}
+
+}  // namespace
+
+void RunGraphData(ConsoleScreen& s, ProgramValues& v) {
+  HeaderBlock(s);
+  GraphDataInput in;
+  v.arm_length = PromptedEntry(s, kArmPrompt, 1, true);
+  in.length_typed = !v.arm_length.text.empty();
+  in.pivot_asked = !in.length_typed;
+  if (in.pivot_asked) v.pivot = PromptedEntry(s, kPivotPrompt, 1, false);
+  v.overhang = PromptedEntry(s, kOverhangPrompt, 2, false);
+
+  ArmSetup typed;
+  typed.length = v.arm_length.number;
+  typed.pivot = v.pivot.number;
+  typed.overhang = v.overhang.number;
+  v.arm = CompleteArmSetup(in.length_typed, typed);
+
+  v.offset = PromptedEntry(s, kOffsetPrompt, 2, false);
+  v.arm.offset = OffsetRadians(v.offset.number);
+  v.inner_radius = PromptedEntry(s, kInnerPrompt, 1, false);
+  v.outer_radius = PromptedEntry(s, kOuterPrompt, 1, false);
+  EndLine(s);
+
+  in.arm_length_text = v.arm_length.text;
+  in.pivot_text = v.pivot.text;
+  in.overhang_text = v.overhang.text;
+  in.offset_text = v.offset.text;
+  in.inner_text = v.inner_radius.text;
+  in.outer_text = v.outer_radius.text;
+  in.arm = v.arm;
+  in.span = GrooveSpan{v.inner_radius.number, v.outer_radius.number};
+  const GraphFilesResult result = WriteGraphFiles(in, "data.txt", "graph.txt");
+
+  // The arm dimensions are asked afresh next time, in this action and in
+  // action 1.
+  v.arm_length = TypedValue{};
+  v.pivot = TypedValue{};
+  v.arm.length = 0;
+  v.arm.pivot = 0;
+
+  EndLine(s);
+  if (result.data_error == 0 && result.graph_error == 0) {
+    ResultLine(s, {
+                      ResultPiece{1, false, "      The data has been saved to"},
+                      ResultPiece{34, true, "data.txt"},
+                      ResultPiece{43, false, "and"},
+                      ResultPiece{47, true, "graph.txt"},
+                      ResultPiece{57, false, "in the parent directory"},
+                  });
+  } else {
+    if (result.data_error != 0) FailureLine(s, "data.txt", result.data_error);
+    if (result.graph_error != 0) FailureLine(s, "graph.txt", result.graph_error);
+  }
+  ClosingPrompt(s);
+}
+
+}  // namespace pw

@@ -1,0 +1,107 @@
+#include "actions/graph_files.h"
+
+#include "text/number_text.h"
+#include "text/text_file.h"
+
+namespace pw {
+
+namespace {
+
+constexpr int kData = 1;
+constexpr int kGraph = 2;
+constexpr std::string_view kMask = "0.0000E+##";
+
+void ParameterLine(TextFileTable& t, std::string_view label, const std::string& text) {
+  PrintItem(t, kData, label);
+  PrintItem(t, kData, text);
+  EndRecord(t, kData);
+}
+
+// Three headings in the print zones starting at columns 1, 15 and 29.
+void HeadingLine(TextFileTable& t, std::string_view a, std::string_view b, std::string_view c) {
+  PrintItem(t, kData, a);
+  PrintZone(t, kData);
+  PrintItem(t, kData, b);
+  PrintZone(t, kData);
+  PrintItem(t, kData, c);
+  EndRecord(t, kData);
+}
+
+void WriteHead(TextFileTable& t, const GraphDataInput& in) {
+  if (in.length_typed) ParameterLine(t, "Arm effective length (mm):        ", in.arm_length_text);
+  if (in.pivot_asked && !in.pivot_text.empty()) {
+    ParameterLine(t, "Pivot to spindle distance (mm):   ", in.pivot_text);
+  }
+  ParameterLine(t, "Overhang (mm):                    ", in.overhang_text);
+  ParameterLine(t, "Offset (deg):                     ", in.offset_text);
+  ParameterLine(t, "Inner recorded radius (mm):       ", in.inner_text);
+  ParameterLine(t, "Outer recorded radius (mm):       ", in.outer_text);
+  PrintItem(t, kData, "");
+  EndRecord(t, kData);
+  HeadingLine(t, "", "lateral", "second");
+  HeadingLine(t, "", "tracking", "harmonic");
+  HeadingLine(t, "radius", "error", "distortion");
+  HeadingLine(t, "(mm)", "(deg)", "(per cent)");
+  PrintItem(t, kData, "");
+  EndRecord(t, kData);
+}
+
+// True while at least one of the two files can still take rows: it is open
+// and no write to it has failed.
+bool AnyFileWritable(const TextFileTable& t) {
+  for (const OpenTextFile& f : t.files) {
+    if ((f.number == kData || f.number == kGraph) && f.fd >= 0 && f.error == 0) return true;
+  }
+  return false;
+}
+
+void WriteRows(TextFileTable& t, const ArmSetup& arm, GridRange grid) {
+  if (GridCount(grid) == 0) return;
+  for (int64_t n = grid.first; n <= grid.last; ++n) {
+    // Once neither file can take another byte, the rest of a grid (up to
+    // billions of rows) would be computed for nothing.
+    if (!AnyFileWritable(t)) return;
+    const TrackingSample sample = TrackingSampleAt(arm, static_cast<int32_t>(n));
+    const std::string distortion = FormatWithMask(sample.distortion, kMask);
+    const std::string error = FormatWithMask(sample.error, kMask);
+
+    PrintItem(t, kData, sample.radius);
+    PrintZone(t, kData);
+    PrintItem(t, kData, error);
+    PrintZone(t, kData);
+    PrintItem(t, kData, distortion);
+    EndRecord(t, kData);
+
+    // The radius stands twice on the line; its text is made once.
+    const std::string radius = NumberText(sample.radius, NumberForm::Comma);
+    PrintItem(t, kGraph, radius);
+    WriteSeparator(t, kGraph);
+    WriteNumber(t, kGraph, sample.error);
+    WriteSeparator(t, kGraph);
+    PrintItem(t, kGraph, radius);
+    WriteSeparator(t, kGraph);
+    WriteNumber(t, kGraph, sample.distortion);
+    EndRecord(t, kGraph);
+  }
+}
+
+}  // namespace
+
+GraphFilesResult WriteGraphFiles(const GraphDataInput& in, std::string_view data_name,
+                                 std::string_view graph_name) {
+  TextFileTable t;
+  GraphFilesResult r;
+  // A file that cannot be opened keeps its old content; the statements to
+  // its number then do nothing and the other file is written all the same.
+  r.data_error = OpenForOutput(t, data_name, kData);
+  r.graph_error = OpenForOutput(t, graph_name, kGraph);
+  WriteHead(t, in);
+  WriteRows(t, in.arm, RadiusGrid(in.span));
+  const int data_close = CloseFile(t, kData);
+  const int graph_close = CloseFile(t, kGraph);
+  if (r.data_error == 0) r.data_error = data_close;
+  if (r.graph_error == 0) r.graph_error = graph_close;
+  return r;
+}
+
+}  // namespace pw

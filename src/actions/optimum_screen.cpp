@@ -1,0 +1,72 @@
+#include "actions/optimum_screen.h"
+
+#include "geometry/alignment.h"
+#include "screens/screen_pieces.h"
+#include "text/number_text.h"
+
+namespace pw {
+
+namespace {
+
+constexpr long double kDegreesPerRadian = 57.29578;
+
+constexpr std::string_view kArmPrompt = "      Effective arm length (mm)?";
+constexpr std::string_view kPivotPrompt = "      Pivot to spindle distance (mm)?";
+constexpr std::string_view kInnerPrompt = "      Inner recorded radius (mm)?";
+constexpr std::string_view kOuterPrompt = "      Outer recorded radius (mm)?";
+
+constexpr std::string_view kNeitherGiven =
+    "      Give the effective arm length or the pivot to spindle distance";
+constexpr std::string_view kNoAlignment = "      No alignment exists for these dimensions";
+
+// A message in place of the result line, dark grey on bright white.
+void MessageLine(ConsoleScreen& s, std::string_view text) {
+  SetColours(s, kDarkGrey, kBrightWhite);
+  ResultLine(s, {ResultPiece{1, false, std::string(text)}});
+}
+
+}  // namespace
+
+void RunOptimumAlignment(ConsoleScreen& s, ProgramValues& v) {
+  HeaderBlock(s);
+  v.arm_length = PromptedEntry(s, kArmPrompt, 1, true);
+  // An arm-length line of Enter alone asks for the pivot distance instead;
+  // a line of blanks counts as given.
+  const bool length_given = !v.arm_length.text.empty();
+  if (!length_given) v.pivot = PromptedEntry(s, kPivotPrompt, 1, false);
+  v.inner_radius = PromptedEntry(s, kInnerPrompt, 1, false);
+  v.outer_radius = PromptedEntry(s, kOuterPrompt, 1, false);
+  for (int i = 0; i < 3; ++i) EndLine(s);
+
+  if (!length_given && v.pivot.text.empty()) {
+    // Neither dimension: nothing to compute from.
+    MessageLine(s, kNeitherGiven);
+    ClosingPrompt(s);
+    return;
+  }
+
+  v.null_radii = ComputeNullRadii({v.inner_radius.number, v.outer_radius.number});
+  const OptimumAlignment a =
+      length_given ? ComputeOptimumAlignment(v.null_radii, ArmGiven::Length, v.arm_length.number)
+                   : ComputeOptimumAlignment(v.null_radii, ArmGiven::Pivot, v.pivot.number);
+  v.arm.length = a.arm.length;
+  v.arm.pivot = a.arm.pivot;
+  v.arm.overhang = a.arm.overhang;
+  v.arm.offset = a.arm.offset;
+
+  if (!a.real) {
+    MessageLine(s, kNoAlignment);
+  } else {
+    const long double degrees = kDegreesPerRadian * a.arm.offset;
+    ResultLine(s, {
+                      ResultPiece{1, false, "      Optimum overhang is"},
+                      ResultPiece{26, true, NumberText(RoundTo(a.arm.overhang, 2), NumberForm::Printed)},
+                      ResultPiece{33, false, "millimetres; optimum offset is"},
+                      ResultPiece{63, true, NumberText(RoundTo(degrees, 2), NumberForm::Printed)},
+                      ResultPiece{70, false, "degrees"},
+                  });
+  }
+  ClosingPrompt(s);
+}
+
+}  // namespace pw

@@ -1,0 +1,95 @@
+// Extended precision: a 64-bit significand, a 15-bit exponent (with
+// subnormals, infinities and NaN) and rounding to nearest, halves to even.
+// Every intermediate result the program carries "in extended precision" is
+// an Extended; every named value is stored as a double.
+//
+// Where long double is exactly that format (the x87 unit on x86 and x86-64)
+// Extended is long double and costs nothing.  Elsewhere, or when the build
+// asks for it with PW_SOFT_EXTENDED, Extended is a software type that gives
+// the same bits for every operation.
+//
+// Tangent and arctangent are correctly rounded: the exact value rounded once
+// to 64 bits, the same on every platform.
+#pragma once
+
+#include <cfloat>
+#include <cstdint>
+
+#if !defined(PW_SOFT_EXTENDED) && LDBL_MANT_DIG == 64
+#define PW_HARDWARE_EXTENDED 1
+#else
+#define PW_HARDWARE_EXTENDED 0
+#endif
+
+#if !PW_HARDWARE_EXTENDED
+#include "base/soft_extended.h"
+#endif
+
+namespace pw {
+
+#if PW_HARDWARE_EXTENDED
+using Extended = long double;
+#endif
+
+// The exact value significand * 2^exponent (the significand has at most 64
+// bits, so no rounding happens).  For constants that must be the same bits
+// on every platform, whatever the compiler makes of a long double literal.
+Extended ExtendedFromParts(uint64_t significand, int exponent);
+
+Extended ExtendedInfinity();
+
+Extended Sqrt(Extended x);            // NaN for negative x
+Extended Fabs(Extended x);
+Extended Floor(Extended x);
+Extended Ceil(Extended x);
+Extended RoundHalfEven(Extended x);   // nearest integral value, halves to even
+int BinaryExponent(Extended x);       // e with 2^e <= |x| < 2^(e+1), x finite and not 0
+bool IsNaN(Extended x);
+bool IsInf(Extended x);
+double ToDouble(Extended x);          // rounded to nearest, halves to even
+// An integral value in [0, 2^64) as an integer; anything else gives 0.
+uint64_t ToUInt64(Extended x);
+
+// Correctly rounded tangent and arctangent.  They can be slow (a
+// multiple-precision evaluation) when the fast evaluation cannot decide the
+// last bit; where only the double that a result rounds to matters, the
+// ranges below settle most cases cheaply.
+Extended Tan(Extended x);
+Extended Atan(Extended x);
+
+// A range [low, high] that holds the correctly rounded tan(x) or atan(x),
+// from the fast evaluation alone: a few units in the last place wide, or a
+// single value where the fast evaluation already decides the rounding.
+// Anything computed from the result by monotone steps that gives the same
+// answer at both ends gives that answer for the correctly rounded value too.
+struct ExtendedRange {
+  Extended low;
+  Extended high;
+};
+ExtendedRange TanRange(Extended x);
+ExtendedRange AtanRange(Extended x);
+
+// Makes sure the x87 unit rounds to 64 bits (some start-up code sets 53).
+// Does nothing where Extended is not the x87 type.
+void UseExtendedPrecision();
+
+#if PW_HARDWARE_EXTENDED
+
+inline Extended ExtendedInfinity() { return __builtin_huge_vall(); }
+inline Extended Sqrt(Extended x) { return __builtin_sqrtl(x); }
+inline Extended Fabs(Extended x) { return __builtin_fabsl(x); }
+inline Extended Floor(Extended x) { return __builtin_floorl(x); }
+inline Extended Ceil(Extended x) { return __builtin_ceill(x); }
+inline Extended RoundHalfEven(Extended x) { return __builtin_nearbyintl(x); }
+inline int BinaryExponent(Extended x) { return __builtin_ilogbl(x); }
+inline bool IsNaN(Extended x) { return __builtin_isnan(x); }
+inline bool IsInf(Extended x) { return __builtin_isinf(x); }
+inline double ToDouble(Extended x) { return static_cast<double>(x); }
+inline uint64_t ToUInt64(Extended x) {
+  if (!(x >= 0 && x < 0x1p64L) || x != __builtin_truncl(x)) return 0;
+  return static_cast<uint64_t>(x);
+}
+
+#endif
+
+}  // namespace pw

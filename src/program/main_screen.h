@@ -1,0 +1,29 @@
+// The main screen: header, the menu of four actions and the choice entry.
+#pragma once
+
+#include <string_view>
+
+#include "text/console_screen.h"
+
+namespace pw {
+
+extern const std::string_view kSelectLine;
+extern const std::string_view kMenuTexts[4];
+extern const std::string_view kInitiateLine;
+
+// First row of the menu: the numbers stand on rows 12, 14, 16 and 18, and
+// each menu text starts in column 13.
+constexpr int kFirstMenuRow = 12;
+constexpr int kMenuTextColumn = 13;
+
+// Clears the screen and draws the main screen; leaves the cursor at row 25,
+// column 1, in black on bright white, with the cursor switched off.
+void DrawMainScreen(ConsoleScreen& s);
+
+// Reads choices until one is exactly "1", "2", "3" or "4" and returns its
+// number.  Each entry starts with 9 blanks at the cursor; a rejected line
+// stays on the screen, gets two beeps, and the next entry starts on the row
+// below.  Throws EndOfInput.
+int ReadChoice(ConsoleScreen& s);
+
+}  // namespace pw

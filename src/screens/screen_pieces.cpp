@@ -1,0 +1,73 @@
+#include "screens/screen_pieces.h"
+
+#include "text/line_entry.h"
+
+namespace pw {
+
+const std::string_view kTitleLine = "   Pivotwright v1.01";
+const std::string_view kNoticeLine = "   Tone arm geometry tool";
+const std::string_view kWebAddress = "www.pivotwright.local";
+const std::string_view kWebLine = "   www.pivotwright.local";
+
+namespace {
+constexpr std::string_view kClosingText = "      Press any key to return to the main screen";
+}
+
+void HeaderRows(ConsoleScreen& s) {
+  EndLine(s);  // row 1 stays blank
+  PrintText(s, kTitleLine);
+  EndLine(s);
+  PrintText(s, kNoticeLine);
+  EndLine(s);
+  PrintText(s, kWebLine);
+  EndLine(s);
+}
+
+void HeaderBlock(ConsoleScreen& s) {
+  ClearScreen(s);
+  SetColours(s, kBlack, kBrightWhite);
+  HeaderRows(s);
+  SetColours(s, kDarkGrey, kBrightWhite);
+  for (int i = 0; i < 4; ++i) EndLine(s);  // rows 5 to 8 blank; cursor on row 9
+}
+
+TypedValue PromptedEntry(ConsoleScreen& s, std::string_view prompt, int zone_tabs, bool first) {
+  // The previous entry's Enter already ended its row, so this line end leaves
+  // exactly one blank row between an entry and the next prompt.
+  if (!first) EndLine(s);
+  SetColours(s, kDarkGrey, kBrightWhite);
+  PrintText(s, prompt);
+  for (int i = 0; i < zone_tabs; ++i) ZoneTab(s);
+  SetColours(s, kBlack, kBrightWhite);
+  TypedValue v;
+  v.text = ReadLine(s);
+  v.number = TextToNumber(v.text);
+  SetColours(s, kDarkGrey, kBrightWhite);
+  return v;
+}
+
+void ResultLine(ConsoleScreen& s, std::initializer_list<ResultPiece> pieces, int fixed_row) {
+  const int row = fixed_row != 0 ? fixed_row : CursorRow(s);
+  bool first = true;
+  for (const ResultPiece& p : pieces) {
+    if (!first) {
+      MoveCursor(s, row, p.column);
+      SetColours(s, p.is_value ? kBlack : kDarkGrey, kBrightWhite);
+    }
+    first = false;
+    PrintText(s, p.text);
+    EndLine(s);
+  }
+}
+
+void ClosingPrompt(ConsoleScreen& s) {
+  for (int i = 0; i < 6; ++i) EndLine(s);
+  SetColours(s, kDarkGrey, kBrightWhite);
+  PrintText(s, kClosingText);
+  EndLine(s);
+  WaitKey(s);
+  // Neither the key nor anything typed before it reaches the main screen.
+  FlushKeys(s);
+}
+
+}  // namespace pw

@@ -1,0 +1,50 @@
+// The pieces every action screen is built from: the header rows, a prompted
+// entry, a result line of pieces at given columns, and the closing prompt.
+#pragma once
+
+#include <initializer_list>
+#include <string>
+#include <string_view>
+
+#include "screens/program_values.h"
+#include "text/console_screen.h"
+
+namespace pw {
+
+extern const std::string_view kTitleLine;    // "   Pivotwright v1.01"
+extern const std::string_view kNoticeLine;   // 3 blanks + 22 characters
+extern const std::string_view kWebAddress;   // 21 characters
+extern const std::string_view kWebLine;      // 3 blanks + the web address
+
+// Rows 1 to 4 from the cursor (at row 1): a blank row, the name and version,
+// the notice line and the web-address line, in the colours in force.
+void HeaderRows(ConsoleScreen& s);
+
+// Clears the screen and prints the four header rows; leaves the cursor at
+// row 9, column 1 in dark grey on bright white.
+void HeaderBlock(ConsoleScreen& s);
+
+// Prompts and reads one value (entry from column 43).  `first` is true for
+// the first prompt of a screen (no line end before it).  The number is
+// converted from the text at once.
+TypedValue PromptedEntry(ConsoleScreen& s, std::string_view prompt,
+                         int zone_tabs, bool first);
+
+// One piece of a result line: a text at a 1-based column, either a label
+// (dark grey) or a value (black).  Numbers are turned into text by the caller.
+struct ResultPiece {
+  int column = 1;
+  bool is_value = false;
+  std::string text;
+};
+
+// Prints the pieces on the cursor's row (or on `fixed_row` when it is not 0);
+// the first piece is printed where the cursor stands in the colours in force.
+// Every piece is followed by an EndLine; the cursor ends on the row below.
+void ResultLine(ConsoleScreen& s, std::initializer_list<ResultPiece> pieces,
+                int fixed_row = 0);
+
+// Six blank rows, the prompt, a key, and all waiting input discarded.
+void ClosingPrompt(ConsoleScreen& s);
+
+}  // namespace pw
