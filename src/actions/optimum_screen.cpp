@@ -8,8 +8,6 @@ namespace pw {
 
 namespace {
 
-constexpr long double kDegreesPerRadian = 57.29578;
-
 constexpr std::string_view kArmPrompt = "      Effective arm length (mm)?";
 constexpr std::string_view kPivotPrompt = "      Pivot to spindle distance (mm)?";
 constexpr std::string_view kInnerPrompt = "      Inner recorded radius (mm)?";
@@ -57,7 +55,7 @@ void RunOptimumAlignment(ConsoleScreen& s, ProgramValues& v) {
   if (!a.real) {
     MessageLine(s, kNoAlignment);
   } else {
-    const long double degrees = kDegreesPerRadian * a.arm.offset;
+    const Extended degrees = static_cast<Extended>(kDegreesPerRadian) * a.arm.offset;
     ResultLine(s, {
                       ResultPiece{1, false, "      Optimum overhang is"},
                       ResultPiece{26, true, NumberText(RoundTo(a.arm.overhang, 2), NumberForm::Printed)},

@@ -49,7 +49,7 @@ void DrawWhole(EmfRecorder& g, HDC dc, int32_t x, int32_t y, const LabelText& bu
 }  // namespace
 
 int32_t NullLineX(double radius) {
-  return RoundToInt32(10.0L * static_cast<long double>(radius) + 200.0L);
+  return RoundToInt32(static_cast<Extended>(10) * radius + 200);
 }
 
 void StoreText(LabelText& buffer, const char* text, std::size_t length) {
@@ -104,7 +104,7 @@ DrawOutcome DrawProtractor(double ri, double ro, double ni, double no) {
 
   // 7.-8. The spindle circle in the thick pen.
   SelectObject(g, dc, thick_pen);
-  const int32_t r = RoundToInt32(10.0L * 3.5L);
+  const int32_t r = RoundToInt32(static_cast<Extended>(10) * 3.5);
   Arc(g, dc, WrapSub(200, r), WrapAdd(-401, r), WrapAdd(202, r), WrapSub(-401, r),
       WrapSub(200, r), -401, WrapSub(200, r), -401);
 

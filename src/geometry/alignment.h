@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "base/extended.h"
+
 namespace pw {
 
 // Inner and outer recorded radius, millimetres.
@@ -17,6 +19,9 @@ struct NullRadii {
   double inner = 0;
   double outer = 0;
 };
+
+// Degrees per radian, as the program has always stored it.
+constexpr double kDegreesPerRadian = 57.29578;
 
 // Effective arm length, pivot to spindle distance and overhang (mm), and the
 // offset angle (radians).
@@ -48,7 +53,7 @@ NullRadii ComputeNullRadii(GrooveSpan span);
 
 // The square root as the program takes every one: the ordinary root of a
 // value that is not negative, a negative value itself, unchanged.
-long double RootOrSelf(long double x);
+Extended RootOrSelf(Extended x);
 
 // Which of the two arm dimensions the user gave.
 enum class ArmGiven {

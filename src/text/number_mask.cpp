@@ -184,11 +184,11 @@ std::string FixedText(const EighteenDigits& f, const MaskLayout& m) {
 
 }  // namespace
 
-std::string FormatWithMask(long double x, std::string_view mask) {
+std::string FormatWithMask(Extended x, std::string_view mask) {
   MaskLayout m = ReadMask(mask);
   if (m.int_places + m.frac_places == 0) return NumberText(x, NumberForm::Comma);
   EighteenDigits f = EighteenDigitForm(x);
-  if (std::isinf(x)) return InfinityText(m, f.negative);
+  if (IsInf(x)) return InfinityText(m, f.negative);
   return m.exponent ? ExponentText(f, m) : FixedText(f, m);
 }
 

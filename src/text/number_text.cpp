@@ -1,6 +1,6 @@
 // The default number text, rounding to decimal places and the power-of-ten
 // routine shared with the text-to-number conversion.  All digit generation
-// runs in long double (x86-64 extended precision, 64-bit significand).
+// runs in extended precision (base/extended.h).
 #include "text/number_text.h"
 
 #include <cfloat>
@@ -11,13 +11,28 @@ namespace pw {
 namespace {
 
 // 10^0 .. 10^7: exact in any binary format with a 64-bit significand.
-constexpr long double kSmallPowers[8] = {1e0L, 1e1L, 1e2L, 1e3L, 1e4L, 1e5L, 1e6L, 1e7L};
+constexpr int32_t kSmallPowers[8] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000};
 
-// 10^(8 * 2^i), rounded to long double (10^8 and 10^16 are exact).
-constexpr long double kBinaryPowers[10] = {1e8L,   1e16L,  1e32L,   1e64L,   1e128L,
-                                           1e256L, 1e512L, 1e1024L, 1e2048L, 1e4096L};
+// 10^(8 * 2^i) rounded to 64 bits (10^8 and 10^16 are exact), as significand
+// and binary exponent so that every platform has the same bits.
+struct ExtendedParts {
+  uint64_t significand;
+  int exponent;
+};
+constexpr ExtendedParts kBinaryPowers[10] = {
+    {0xBEBC200000000000u, -37},   // 10^8
+    {0x8E1BC9BF04000000u, -10},   // 10^16
+    {0x9DC5ADA82B70B59Eu, 43},    // 10^32
+    {0xC2781F49FFCFA6D5u, 149},   // 10^64
+    {0x93BA47C980E98CE0u, 362},   // 10^128
+    {0xAA7EEBFB9DF9DE8Eu, 787},   // 10^256
+    {0xE319A0AEA60E91C7u, 1637},  // 10^512
+    {0xC976758681750C17u, 3338},  // 10^1024
+    {0x9E8B3B5DC53D5DE5u, 6740},  // 10^2048
+    {0xC46052028A20979Bu, 13543}, // 10^4096
+};
 
-// Above this, 10^k overflows long double; below its negative, 10^-k
+// Above this, 10^k overflows the extended range; below its negative, 10^-k
 // underflows to zero.
 constexpr int kMaxPower = 4951;
 
@@ -25,15 +40,15 @@ constexpr uint64_t kTenTo17 = 100000000000000000ULL;
 constexpr uint64_t kTenTo18 = 1000000000000000000ULL;
 
 // Smallest normal double: anything smaller in magnitude renders as zero.
-constexpr long double kSmallestNormal = 0x1p-1022L;
+constexpr double kSmallestNormal = 0x1p-1022;
 
 // Rounds a non-negative value to an integer, halves to even.  From 2^63 on
-// every long double is an integer already; below it, adding 2^63 leaves no
+// every extended value is an integer already; below it, adding 2^63 leaves no
 // fraction bits, so the addition itself rounds (in the default rounding
 // mode) and the subtraction is exact.  Much cheaper than nearbyintl, which
 // saves and restores the floating-point environment on every call.
-long double RoundNonNegative(long double x) {
-  constexpr long double kTwoTo63 = 0x1p63L;
+Extended RoundNonNegative(Extended x) {
+  constexpr double kTwoTo63 = 0x1p63;
   if (!(x < kTwoTo63)) return x;
   return (x + kTwoTo63) - kTwoTo63;
 }
@@ -51,46 +66,46 @@ void AppendDecimal(std::string& out, unsigned v, int min_digits) {
   while (n > 0) out.push_back(buf[--n]);
 }
 
-long double PowerOfTen(int k) {
+Extended PowerOfTen(int k) {
   if (k < 0) {
-    if (k < -kMaxPower) return 0.0L;
-    return 1.0L / PowerOfTen(-k);
+    if (k < -kMaxPower) return 0;
+    return 1 / PowerOfTen(-k);
   }
-  if (k > kMaxPower) return HUGE_VALL;
-  long double p = kSmallPowers[k % 8];
+  if (k > kMaxPower) return ExtendedInfinity();
+  Extended p = kSmallPowers[k % 8];
   int bits = k / 8;
   for (int i = 0; bits != 0; ++i, bits >>= 1) {
-    if (bits & 1) p *= kBinaryPowers[i];
+    if (bits & 1) p *= ExtendedFromParts(kBinaryPowers[i].significand, kBinaryPowers[i].exponent);
   }
   return p;
 }
 
-long double ScaleByPowerOfTen(long double x, int k) {
+Extended ScaleByPowerOfTen(Extended x, int k) {
   if (k >= 0) return x * PowerOfTen(k);
-  if (k < -kMaxPower) return x / HUGE_VALL;
+  if (k < -kMaxPower) return x / ExtendedInfinity();
   return x / PowerOfTen(-k);
 }
 
-EighteenDigits EighteenDigitForm(long double x) {
+EighteenDigits EighteenDigitForm(Extended x) {
   EighteenDigits r;
-  if (std::isnan(x)) return r;
-  if (std::isinf(x)) {
+  if (IsNaN(x)) return r;
+  if (IsInf(x)) {
     r.digits = kTenTo18 - 1;
     r.exponent = 999;
     r.negative = x < 0;
     return r;
   }
-  long double mag = fabsl(x);
+  const Extended mag = Fabs(x);
   if (mag < kSmallestNormal) return r;  // zero and denormals: no sign either
   r.negative = x < 0;
 
   // First estimate of the decimal exponent from the binary one; 19728/65536
   // is just below log10(2), so the estimate is at most one too low for
   // large numbers and at most one too high for tiny ones.
-  int e = ilogbl(mag);
+  int e = BinaryExponent(mag);
   int d = static_cast<int>(std::floor(static_cast<double>(e) * 19728.0 / 65536.0));
-  long double m = RoundNonNegative(ScaleByPowerOfTen(mag, 17 - d));
-  if (m < static_cast<long double>(kTenTo17)) {
+  Extended m = RoundNonNegative(ScaleByPowerOfTen(mag, 17 - d));
+  if (m < static_cast<Extended>(kTenTo17)) {
     // The estimate was one too high (only far below 1e-200): scale again
     // from the value itself with one more power of ten.
     --d;
@@ -98,20 +113,20 @@ EighteenDigits EighteenDigitForm(long double x) {
   }
   // The estimate one too low gives 19 digits: drop the last one, rounding
   // again.  (A loop, so that M can never keep 19 digits.)
-  while (m >= static_cast<long double>(kTenTo18)) {
-    m = RoundNonNegative(m / 10.0L);
+  while (m >= static_cast<Extended>(kTenTo18)) {
+    m = RoundNonNegative(m / 10);
     ++d;
   }
-  r.digits = static_cast<uint64_t>(m);
+  r.digits = ToUInt64(m);
   r.exponent = d + 1;
   return r;
 }
 
-std::string NumberText(long double x, NumberForm form) {
+std::string NumberText(Extended x, NumberForm form) {
   EighteenDigits f = EighteenDigitForm(x);
   int exponent = f.exponent;
   uint64_t digits;  // the 15 significant digits, possibly with trailing zeros
-  if (std::isinf(x)) {
+  if (IsInf(x)) {
     // Fifteen nines as they stand: the remaining nines must not carry them
     // into 1E+999.
     digits = f.digits / 1000;
@@ -174,13 +189,13 @@ std::string NumberText(long double x, NumberForm form) {
   return out;
 }
 
-long double RoundTo(long double x, int n) {
+Extended RoundTo(Extended x, int n) {
   if (n > 18) n = 18;
   if (n < -18) n = -18;
-  return ScaleByPowerOfTen(rintl(ScaleByPowerOfTen(x, n)), -n);
+  return ScaleByPowerOfTen(RoundHalfEven(ScaleByPowerOfTen(x, n)), -n);
 }
 
-void PrintNumber(ConsoleScreen& s, long double x) {
+void PrintNumber(ConsoleScreen& s, Extended x) {
   PrintText(s, NumberText(x, NumberForm::Printed));
 }
 

@@ -1,7 +1,7 @@
 // The number a typed text stands for.
 //
 // Decimal texts: up to 18 significant digits make an exact integer, which
-// is multiplied or divided once by a power of ten in long double; the result
+// is multiplied or divided once by a power of ten in extended precision; the result
 // is then rounded to double.  Rounding twice (to extended, then to double)
 // is deliberate: it is how typed values have always been read, and it can
 // differ from a correctly rounded conversion in the last bit.
@@ -64,7 +64,7 @@ double ReadBasedNumber(std::string_view t, std::size_t p) {
     any = true;
   }
   if (!any) return 0.0;
-  return static_cast<double>(static_cast<long double>(value));
+  return ToDouble(static_cast<Extended>(value));
 }
 
 }  // namespace
@@ -126,15 +126,15 @@ double TextToNumber(std::string_view t) {
   }
 
   if (mantissa == 0) return negative ? -0.0 : 0.0;
-  long double value;
+  Extended value;
   if (power >= kPowerLimit) {
-    value = 0x1p127L;
+    value = 0x1p127;
   } else if (power <= -kPowerLimit) {
-    value = 0.0L;
+    value = 0;
   } else {
-    value = ScaleByPowerOfTen(static_cast<long double>(mantissa), static_cast<int>(power));
+    value = ScaleByPowerOfTen(static_cast<Extended>(mantissa), static_cast<int>(power));
   }
-  return static_cast<double>(negative ? -value : value);
+  return ToDouble(negative ? -value : value);
 }
 
 }  // namespace pw
