@@ -28,7 +28,7 @@
 
 #include "fuzz_check.h"
 #include "platform/console_tools.h"
-#include "platform/terminal.h"
+#include "platform/device.h"
 #include "screens/program_values.h"
 #include "program/winmain.h"
 #include "text/console_screen.h"
@@ -41,6 +41,7 @@ const char* const kOutputFiles[] = {"data.txt", "graph.txt", "protractor.emf"};
 struct Harness {
   int keys_fd = -1;
   pw::ConsoleScreen* screen = nullptr;
+  pw::Device* device = nullptr;
 };
 
 char g_dir[] = "/tmp/pw-program-fuzz-XXXXXX";
@@ -62,6 +63,7 @@ Harness& Setup() {
     n.keys_fd = memfd_create("keys", 0);
     FUZZ_CHECK(n.keys_fd >= 0);
     n.screen = new pw::ConsoleScreen;
+    n.device = new pw::Device;
     return n;
   }();
   return h;
@@ -130,11 +132,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   pw::ConsoleScreen& s = *h.screen;
   s = pw::ConsoleScreen{};
-  s.term.in_fd = h.keys_fd;
-  s.term.out_fd = -1;
+  pw::OpenDevice(*h.device, pw::DeviceHandles{h.keys_fd, pw::kNoHandle});
+  s.device = h.device;
   pw::ProgramValues values;
   pw::ConsoleTools tools;
-  tools.term = &s.term;
+  tools.device = h.device;
 
   bool input_ended = false;
   int status = -1;
@@ -150,7 +152,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (input_ended) {
     // Only an input read to its very end stops the program this way.
     FUZZ_CHECK(lseek(h.keys_fd, 0, SEEK_CUR) == static_cast<off_t>(size));
-    FUZZ_CHECK(s.term.decoder.len == 0);
+    FUZZ_CHECK(h.device->keys.len == 0);
   } else {
     // The only way out of the main loop is the line "4", typed on the main
     // screen's entry line; the cursor then stands below it, hidden.
@@ -159,6 +161,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FUZZ_CHECK(RowText(s, s.frame.cursor_row) == "         4");
     FUZZ_CHECK(!s.frame.cursor_visible);
   }
+  pw::CloseDevice(*h.device);
   CheckFolder();
   return 0;
 }

@@ -50,7 +50,7 @@ void WriteHead(TextFileTable& t, const GraphDataInput& in) {
 // and no write to it has failed.
 bool AnyFileWritable(const TextFileTable& t) {
   for (const OpenTextFile& f : t.files) {
-    if ((f.number == kData || f.number == kGraph) && f.fd >= 0 && f.error == 0) return true;
+    if ((f.number == kData || f.number == kGraph) && f.handle != kNoHandle && f.error == 0) return true;
   }
   return false;
 }

@@ -1,14 +1,11 @@
 #include "drawing/metafile.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cmath>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "base/int_convert.h"
+#include "platform/files.h"
 
 namespace pw {
 
@@ -312,54 +309,10 @@ void WriteHeader(MetafileContext& c, uint32_t handles) {
   std::copy(h.begin(), h.end(), c.bytes.begin());
 }
 
-// Writes all of `bytes` to fd, retrying after interruptions and short writes.
-int WriteAll(int fd, const std::vector<uint8_t>& bytes) {
-  std::size_t done = 0;
-  while (done < bytes.size()) {
-    const ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return errno;
-    }
-    if (n == 0) return EIO;
-    done += static_cast<std::size_t>(n);
-  }
-  return 0;
-}
-
 }  // namespace
 
 int WriteFileWhole(const std::string& path, const std::vector<uint8_t>& bytes) {
-  const std::size_t slash = path.rfind('/');
-  const std::string dir = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-  const std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
-  std::string temp = dir + base + ".XXXXXX";
-  std::vector<char> name(temp.begin(), temp.end());
-  name.push_back('\0');
-  const int fd = mkstemp(name.data());
-  if (fd < 0) return errno;
-  temp.assign(name.data());
-  // mkstemp makes the file private; give it the mode a newly created file
-  // would have.
-  const mode_t mask = umask(0);
-  umask(mask);
-  int err = 0;
-  if (fchmod(fd, 0666 & ~mask) != 0) err = errno;
-  if (err == 0) err = WriteAll(fd, bytes);
-  if (err == 0 && fsync(fd) != 0) err = errno;
-  if (close(fd) != 0 && err == 0) err = errno;
-  if (err == 0 && rename(temp.c_str(), path.c_str()) != 0) err = errno;
-  if (err != 0) {
-    unlink(temp.c_str());
-    return err;
-  }
-  // Make the rename itself durable; a failure here does not undo the file.
-  const int dfd = open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY);
-  if (dfd >= 0) {
-    fsync(dfd);
-    close(dfd);
-  }
-  return 0;
+  return ReplaceFile(path, bytes.data(), bytes.size());
 }
 
 HGDIOBJ GetStockObject(int stock) {

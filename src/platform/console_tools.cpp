@@ -26,7 +26,7 @@ int32_t ConsoleToolBar(ConsoleTools& ct, int32_t a, int32_t b) {
 
 std::string ConsoleTitle(ConsoleTools& ct, const std::string& title) {
   Record(ct, "ConsoleTitle", {}, title);
-  if (ct.term != nullptr) TerminalSetTitle(*ct.term, title.c_str());
+  if (ct.device != nullptr) SetWindowTitle(*ct.device, title);
   return title;
 }
 
@@ -42,6 +42,7 @@ int32_t ConsoleIcon(ConsoleTools& ct, int32_t icon) {
 
 int32_t DeleteWindowMenuItem(ConsoleTools& ct, int32_t item) {
   Record(ct, "DeleteWindowMenuItem", {item});
+  if (ct.device != nullptr) RemoveWindowMenuItem(*ct.device, item);
   return 0;
 }
 

@@ -1,14 +1,15 @@
 // The console-tools calls made once at start-up to dress the window: tool
-// bar, title, position, icon and system menu.  On a terminal only the title
-// has a meaning; the other calls do nothing.  Every call is recorded (name
-// and arguments, in order) so that the start-up sequence can be checked.
+// bar, title, position, icon and system menu.  The title and the menu items
+// go to the device (a terminal has only a title; the Windows console window
+// has both); the other calls do nothing.  Every call is recorded (name and
+// arguments, in order) so that the start-up sequence can be checked.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
-#include "platform/terminal.h"
+#include "platform/device.h"
 
 namespace pw {
 
@@ -19,7 +20,7 @@ struct ConsoleToolsCall {
 };
 
 struct ConsoleTools {
-  Terminal* term = nullptr;  // where ConsoleTitle sets the window title
+  Device* device = nullptr;  // where the title and the menu items go
   std::vector<ConsoleToolsCall> calls;
 };
 
@@ -27,8 +28,8 @@ struct ConsoleTools {
 int32_t InitConsoleTools(ConsoleTools& ct, int32_t instance, int32_t a, int32_t b, int32_t c,
                          int32_t* state, int32_t d);
 int32_t ConsoleToolBar(ConsoleTools& ct, int32_t a, int32_t b);
-// Sets the window title when the output is a terminal (the terminal layer
-// puts the old one back when it closes).  Returns the title that was set.
+// Sets the window title (the device puts the old one back when it closes).
+// Returns the title that was set.
 std::string ConsoleTitle(ConsoleTools& ct, const std::string& title);
 int32_t ConsoleMove(ConsoleTools& ct, int32_t x, int32_t y);
 int32_t ConsoleIcon(ConsoleTools& ct, int32_t icon);

@@ -75,12 +75,40 @@ DecodeResult Utf8Character(const unsigned char* bytes, std::size_t len, bool mor
   return Done(KeyKind::Character, static_cast<unsigned char>(byte), need);
 }
 
+// ESC [ [ x: the Linux console's function keys F1 to F5.
+DecodeResult LinuxFunctionKey(const unsigned char* bytes, std::size_t len, bool more_may_follow) {
+  if (len == 3) return more_may_follow ? NeedMore() : Done(KeyKind::Extended, 0, 3);
+  if (bytes[3] >= 0x20 && bytes[3] <= 0x7E) return Done(KeyKind::Extended, bytes[3], 4);
+  return Done(KeyKind::Extended, 0, 3);
+}
+
+// ESC [ or ESC O: a CSI or SS3 sequence, or Alt+[ / Alt+O when nothing
+// follows in time.
+DecodeResult IntroducedSequence(const unsigned char* bytes, std::size_t len,
+                                bool more_may_follow) {
+  if (len == 2) return more_may_follow ? NeedMore() : Done(KeyKind::Extended, bytes[1], 2);
+  if (bytes[1] == '[' && bytes[2] == '[') return LinuxFunctionKey(bytes, len, more_may_follow);
+  return ControlSequence(bytes, len, 2, more_may_follow);
+}
+
+// Bytes that start with ESC.
+DecodeResult EscapeKey(const unsigned char* bytes, std::size_t len, bool more_may_follow) {
+  if (len == 1) return more_may_follow ? NeedMore() : Done(KeyKind::Character, kEsc, 1);
+  const unsigned char b1 = bytes[1];
+  if (b1 == '[' || b1 == 'O') return IntroducedSequence(bytes, len, more_may_follow);
+  if (b1 >= 0x20 && b1 <= 0x7E) return Done(KeyKind::Extended, b1, 2);  // Alt+key
+  // ESC followed by a control byte or a byte of 128 or more: the Esc key on
+  // its own, then that byte as its own key (an Esc typed just before Enter
+  // must not swallow the Enter).
+  return Done(KeyKind::Character, kEsc, 1);
+}
+
 }  // namespace
 
 DecodeResult DecodeKey(const unsigned char* bytes, std::size_t len, bool more_may_follow,
                        bool after_cr, bool utf8) {
   if (len == 0) return DecodeResult{};
-  unsigned char b0 = bytes[0];
+  const unsigned char b0 = bytes[0];
   if (b0 == '\n' && after_cr) {
     DecodeResult r;
     r.status = DecodeStatus::Skipped;
@@ -88,44 +116,11 @@ DecodeResult DecodeKey(const unsigned char* bytes, std::size_t len, bool more_ma
     return r;
   }
   if (utf8 && b0 >= 0xC2 && b0 <= 0xF4) {
-    DecodeResult r = Utf8Character(bytes, len, more_may_follow);
+    const DecodeResult r = Utf8Character(bytes, len, more_may_follow);
     if (r.status != DecodeStatus::Empty) return r;
   }
-  if (b0 != kEsc) return PlainByte(b0);
-
-  if (len == 1) {
-    if (more_may_follow) return NeedMore();
-    return Done(KeyKind::Character, kEsc, 1);  // lone Esc
-  }
-  unsigned char b1 = bytes[1];
-  if (b1 == '[') {
-    if (len == 2) {
-      if (more_may_follow) return NeedMore();
-      return Done(KeyKind::Extended, '[', 2);  // Alt+[
-    }
-    if (bytes[2] == '[') {
-      // Linux console function keys: ESC [ [ A .. ESC [ [ E.
-      if (len == 3) {
-        if (more_may_follow) return NeedMore();
-        return Done(KeyKind::Extended, 0, 3);
-      }
-      if (bytes[3] >= 0x20 && bytes[3] <= 0x7E) return Done(KeyKind::Extended, bytes[3], 4);
-      return Done(KeyKind::Extended, 0, 3);
-    }
-    return ControlSequence(bytes, len, 2, more_may_follow);
-  }
-  if (b1 == 'O') {
-    if (len == 2) {
-      if (more_may_follow) return NeedMore();
-      return Done(KeyKind::Extended, 'O', 2);  // Alt+O
-    }
-    return ControlSequence(bytes, len, 2, more_may_follow);
-  }
-  if (b1 >= 0x20 && b1 <= 0x7E) return Done(KeyKind::Extended, b1, 2);  // Alt+key
-  // ESC followed by a control byte or a byte of 128 or more: the Esc key on
-  // its own, then that byte as its own key (an Esc typed just before Enter
-  // must not swallow the Enter).
-  return Done(KeyKind::Character, kEsc, 1);
+  if (b0 == kEsc) return EscapeKey(bytes, len, more_may_follow);
+  return PlainByte(b0);
 }
 
 DecodeResult NextKey(KeyDecoder& d, bool more_may_follow, bool take) {

@@ -23,10 +23,27 @@
 #pragma once
 
 #include <cstddef>
-
-#include "platform/terminal.h"
+#include <cstdint>
 
 namespace pw {
+
+// A decoded key press.
+enum class KeyKind : uint8_t {
+  Character,  // code holds 0..255 (Enter 13, Backspace 8, lone Esc 27, ...)
+  Extended,   // cursor, function, editing keys, Alt+key: no character
+};
+struct Key {
+  KeyKind kind = KeyKind::Character;
+  unsigned char code = 0;
+};
+
+// Bytes read but not yet turned into keys.
+struct KeyDecoder {
+  unsigned char buf[64];
+  std::size_t len = 0;
+  bool after_cr = false;  // the last key taken was a CR (an LF after it is dropped)
+  bool utf8 = false;      // the keyboard sends UTF-8 (a terminal): see above
+};
 
 // Longest escape sequence taken as one key.  A sequence that runs longer
 // without ending is cut there and counted as one extended key, so bogus

@@ -2,31 +2,28 @@
 
 #include <cstdint>
 
+#include "base/extended.h"
 #include "platform/console_tools.h"
-#include "platform/terminal.h"
-#include "screens/program_values.h"
+#include "platform/device.h"
 #include "program/winmain.h"
+#include "screens/program_values.h"
 #include "text/console_screen.h"
 
 namespace {
 
 // Large enough to keep off the stack; one of each for the whole run.
+pw::Device g_device;
 pw::ConsoleScreen g_screen;
 pw::ProgramValues g_values;
 pw::ConsoleTools g_tools;
 
-// Shows the model's last state and hands the terminal back to the shell
-// (modes, cursor, colours and title).
-void Finish() {
-  pw::TerminalPresent(g_screen.term, g_screen.frame);
-  pw::TerminalClose(g_screen.term);
-}
-
 }  // namespace
 
 int main() {
-  pw::TerminalOpen(g_screen.term, STDIN_FILENO, STDOUT_FILENO);
-  g_tools.term = &g_screen.term;
+  pw::UseExtendedPrecision();
+  pw::OpenDevice(g_device, pw::StandardHandles());
+  g_screen.device = &g_device;
+  g_tools.device = &g_device;
   int status = 0;
   try {
     status = pw::WINMAIN(g_screen, g_values, g_tools, static_cast<int32_t>(getpid()));
@@ -35,6 +32,9 @@ int main() {
     // more can be chosen, so leave instead of waiting forever.
     status = 1;
   }
-  Finish();
+  // The model's last state stays on the screen; then the terminal is given
+  // back to the shell (modes, cursor, colours, title).
+  pw::ShowFrame(g_device, g_screen.frame);
+  pw::CloseDevice(g_device);
   return status;
 }

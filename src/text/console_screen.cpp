@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <string>
 
+#include "text/print_zone.h"
+
 namespace pw {
 
 namespace {
@@ -124,19 +126,20 @@ void EndLine(ConsoleScreen& s) {
 }
 
 void ZoneTab(ConsoleScreen& s) {
-  const int c = CursorColumn(s);
-  const int blanks = kZoneWidth - (c - 1) % kZoneWidth;
-  PrintText(s, std::string(static_cast<std::size_t>(blanks), ' '));
+  const auto before = static_cast<std::size_t>(CursorColumn(s) - 1);
+  PrintText(s, std::string(BlanksToNextZone(before), ' '));
 }
 
 void HideCursor(ConsoleScreen& s) { s.frame.cursor_visible = false; }
 
 void ShowCursor(ConsoleScreen& s) { s.frame.cursor_visible = true; }
 
-void WaitKey(ConsoleScreen& s) { (void)TerminalPeekKey(s.term, s.frame); }
+void WaitKey(ConsoleScreen& s) { (void)PeekKey(*s.device, s.frame); }
 
-void FlushKeys(ConsoleScreen& s) { TerminalFlushInput(s.term); }
+Key TakeKey(ConsoleScreen& s) { return ReadKey(*s.device, s.frame); }
 
-void Beep(ConsoleScreen& s) { TerminalBeep(s.term, s.frame); }
+void FlushKeys(ConsoleScreen& s) { DiscardWaitingKeys(*s.device); }
+
+void Beep(ConsoleScreen& s) { SoundBeep(*s.device, s.frame); }
 
 }  // namespace pw

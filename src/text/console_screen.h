@@ -5,24 +5,24 @@
 
 #include <string_view>
 
-#include "platform/terminal.h"
+#include "platform/device.h"
+#include "platform/frame.h"
 
 namespace pw {
-
-constexpr int kZoneWidth = 14;
 
 // Palette indices used by the program.
 constexpr int kBlack = 0;
 constexpr int kDarkGrey = 8;
 constexpr int kBrightWhite = 15;
 
+// The model keeps the cells; the device it is handed shows them and gives
+// the keys.
 struct ConsoleScreen {
-  Frame frame;              // cells, size, cursor (0-based) and visibility
-  int fg = 7;               // current foreground (light grey at start)
-  int bg = 0;               // current background (black at start)
+  Frame frame;               // cells, size, cursor (0-based) and visibility
+  int fg = 7;                // current foreground (light grey at start)
+  int bg = 0;                // current background (black at start)
   bool pending_wrap = false;
-  int cursor_size = 10;     // per cent of the cell
-  Terminal term;            // where the model is shown and keys come from
+  Device* device = nullptr;  // where the model is shown and keys come from
 };
 
 void SetColours(ConsoleScreen& s, int fg, int bg);
@@ -38,7 +38,9 @@ void HideCursor(ConsoleScreen& s);
 void ShowCursor(ConsoleScreen& s);
 // Waits for any key press and leaves it waiting.  Throws EndOfInput.
 void WaitKey(ConsoleScreen& s);
-// Discards all waiting key input (only when the input is a terminal).
+// Waits for a key press and takes it.  Throws EndOfInput.
+Key TakeKey(ConsoleScreen& s);
+// Discards all waiting key input (only when the input is a keyboard).
 void FlushKeys(ConsoleScreen& s);
 void Beep(ConsoleScreen& s);
 

@@ -52,7 +52,7 @@ std::string ReadLine(ConsoleScreen& s) {
   EntryCursor cursor(s);
   std::string line;
   for (;;) {
-    const Key key = TerminalReadKey(s.term, s.frame);
+    const Key key = TakeKey(s);
     if (key.kind != KeyKind::Character) continue;  // cursor, function, Alt keys
     const unsigned char c = key.code;
     if (c == kEnter) {

@@ -55,17 +55,6 @@ Extended RoundNonNegative(Extended x) {
 
 }  // namespace
 
-void AppendDecimal(std::string& out, unsigned v, int min_digits) {
-  char buf[12];
-  int n = 0;
-  do {
-    buf[n++] = static_cast<char>('0' + v % 10);
-    v /= 10;
-  } while (v != 0);
-  for (int i = n; i < min_digits; ++i) out.push_back('0');
-  while (n > 0) out.push_back(buf[--n]);
-}
-
 Extended PowerOfTen(int k) {
   if (k < 0) {
     if (k < -kMaxPower) return 0;

@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "base/decimal.h"
 #include "base/extended.h"
 #include "text/console_screen.h"
 
@@ -50,10 +51,6 @@ Extended RoundTo(Extended x, int n);
 // x formatted with a mask of "0", ".", "E+"/"E-" and "#" (see
 // number_mask.cpp for what the mask reader supports).
 std::string FormatWithMask(Extended x, std::string_view mask);
-
-// Appends the decimal digits of v, padded with leading zeros to at least
-// min_digits digits.
-void AppendDecimal(std::string& out, unsigned v, int min_digits);
 
 // Prints the default text of x (Printed form) at the cursor.
 void PrintNumber(ConsoleScreen& s, Extended x);

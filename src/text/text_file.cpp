@@ -1,13 +1,12 @@
 #include "text/text_file.h"
 
 #include <cerrno>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <string>
+#include <utility>
 
+#include "platform/files.h"
 #include "text/number_text.h"
+#include "text/print_zone.h"
 
 namespace pw {
 
@@ -26,17 +25,7 @@ OpenTextFile* Find(TextFileTable& t, int number) {
 // Writes all pending bytes; on the first failure the error is kept and
 // nothing more is written to the file (what could be written stays).
 void Flush(OpenTextFile& f) {
-  std::size_t done = 0;
-  while (f.error == 0 && done < f.pending.size()) {
-    const ssize_t n = write(f.fd, f.pending.data() + done, f.pending.size() - done);
-    if (n > 0) {
-      done += static_cast<std::size_t>(n);
-    } else if (n < 0 && errno == EINTR) {
-      continue;
-    } else {
-      f.error = n < 0 ? errno : EIO;
-    }
-  }
+  if (f.error == 0) f.error = WriteAll(f.handle, f.pending.data(), f.pending.size());
   f.pending.clear();
 }
 
@@ -54,37 +43,25 @@ void Put(TextFileTable& t, int number, std::string_view bytes) {
 // Finishes one file: pending bytes, the cut after the last byte, the close.
 int Finish(OpenTextFile& f) {
   Flush(f);
-  int err = f.error;
-  struct stat st {};
-  if (fstat(f.fd, &st) == 0 && S_ISREG(st.st_mode)) {
-    const off_t end = lseek(f.fd, 0, SEEK_CUR);
-    if (end >= 0 && ftruncate(f.fd, end) != 0 && err == 0) err = errno;
-  }
-  if (close(f.fd) != 0 && err == 0 && errno != EINTR) err = errno;
-  f.fd = -1;
-  return err;
+  const int error = CloseOutputFile(f.handle);
+  return f.error != 0 ? f.error : error;
 }
 
 }  // namespace
 
 TextFileTable::~TextFileTable() {
   for (OpenTextFile& f : files) {
-    if (f.fd >= 0) Finish(f);
+    if (f.handle != kNoHandle) Finish(f);
   }
 }
 
 int OpenForOutput(TextFileTable& t, std::string_view name, int number) {
-  if (number < 0 || number > 32767) return EINVAL;
+  if (number < 0 || number > kMaxFileNumber) return EINVAL;
   if (Find(t, number) != nullptr) return EBUSY;
-  const std::string path(name);
-  int fd;
-  do {
-    fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-  } while (fd < 0 && errno == EINTR);
-  if (fd < 0) return errno;
   OpenTextFile f;
+  const int error = CreateOutputFile(name, f.handle);
+  if (error != 0) return error;
   f.number = number;
-  f.fd = fd;
   t.files.push_back(std::move(f));
   return 0;
 }
@@ -96,10 +73,7 @@ void PrintItem(TextFileTable& t, int number, double x) {
 }
 
 void PrintZone(TextFileTable& t, int number) {
-  static constexpr std::string_view kBlanks = "              ";  // one 14-byte zone
-  if (OpenTextFile* f = Find(t, number)) {
-    Put(*f, kBlanks.substr(f->column % kBlanks.size()));
-  }
+  if (OpenTextFile* f = Find(t, number)) Put(*f, std::string(BlanksToNextZone(f->column), ' '));
 }
 
 void WriteNumber(TextFileTable& t, int number, double x) {

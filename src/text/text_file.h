@@ -2,8 +2,8 @@
 // 14-byte print zones) and comma-separated lines, ended by CR LF.
 //
 // Failing statements never stop the program.  Each open file keeps the first
-// error that a write met; OpenForOutput and CloseFile return an errno value
-// (0 on success) so that a caller can report what went wrong.
+// error that a write met; OpenForOutput and CloseFile return the system's
+// error code (0 on success) so that a caller can report what went wrong.
 #pragma once
 
 #include <cstddef>
@@ -11,11 +11,16 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/native_handle.h"
+
 namespace pw {
+
+// File numbers are 16-bit and not negative.
+constexpr int kMaxFileNumber = 32767;
 
 struct OpenTextFile {
   int number = 0;
-  int fd = -1;
+  NativeHandle handle = kNoHandle;
   std::size_t column = 0;  // bytes written since the last line end
   int error = 0;           // first write error (errno), 0 if none
   std::string pending;     // bytes not yet handed to the system
@@ -33,7 +38,7 @@ struct TextFileTable {
 
 // Opens `name` for writing under `number`, creating it if missing and
 // emptying it if present.  Returns 0, or the errno of the failed open; a
-// number that is negative or already open is refused (EINVAL, EBUSY) and the
+// number that is negative or already open is refused (EINVAL, EBUSY, from <cerrno>) and the
 // table is left as it was.  A file that could not be opened keeps its content.
 int OpenForOutput(TextFileTable& t, std::string_view name, int number);
 

@@ -82,7 +82,7 @@ TEST(NullRadiiScreen, AnswersOtherThanYOrNAreRejectedWithTwoBeepsEach) {
     pw::ConsoleScreen s;
     pw::ProgramValues v;
     RunAction2(s, v, dir.path, std::string("60.325\r146.05\r") + c.answers + "x");
-    EXPECT_EQ(s.term.beeps, 2 * c.rejected);
+    EXPECT_EQ(pwtest::Beeps(s), 2 * c.rejected);
     EXPECT_EQ(v.answer, c.answer);
     EXPECT_EQ(pwtest::FileExists(dir.path + "/protractor.emf"), c.drawn);
     // The question stays on row 18, asked over itself.

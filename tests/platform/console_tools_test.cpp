@@ -28,14 +28,14 @@ std::string Drain(int fd) {
 TEST(ConsoleTools, TitleGoesOnlyToATerminal) {
   int fds[2];
   ASSERT_EQ(pipe(fds), 0);
-  pw::Terminal pipe_term;
-  pipe_term.out_fd = fds[1];
-  pipe_term.out_is_tty = false;
+  pw::Device pipe_device;
+  pw::OpenDevice(pipe_device, {pw::kNoHandle, fds[1]});
+  Drain(fds[0]);
   pw::ConsoleTools ct;
-  ct.term = &pipe_term;
+  ct.device = &pipe_device;
   pw::ConsoleTitle(ct, "Pivotwright");
   EXPECT_EQ(Drain(fds[0]), "");
-  EXPECT_TRUE(pipe_term.out.empty());
+  pw::CloseDevice(pipe_device);
   close(fds[0]);
   close(fds[1]);
 
@@ -46,14 +46,14 @@ TEST(ConsoleTools, TitleGoesOnlyToATerminal) {
   ASSERT_EQ(unlockpt(master), 0);
   int slave = open(ptsname(master), O_RDWR | O_NOCTTY);
   ASSERT_GE(slave, 0);
-  pw::Terminal tty_term;
-  tty_term.out_fd = slave;
-  tty_term.out_is_tty = true;
+  pw::Device tty_device;
+  pw::OpenDevice(tty_device, {pw::kNoHandle, slave});
   pw::ConsoleTools tty_ct;
-  tty_ct.term = &tty_term;
+  tty_ct.device = &tty_device;
   pw::ConsoleTitle(tty_ct, "Pivotwright");
-  const std::string sent = Drain(master) + tty_term.out;
-  EXPECT_NE(sent.find("\x1b]2;Pivotwright"), std::string::npos) << sent;
+  const std::string sent = Drain(master);
+  EXPECT_NE(sent.find("\x1b]2;Pivotwright\x1b\\"), std::string::npos) << sent;
+  pw::CloseDevice(tty_device);
   close(slave);
   close(master);
 }

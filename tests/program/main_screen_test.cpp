@@ -84,7 +84,7 @@ struct ProgramRun {
 // Runs the entry function on a scripted keyboard until it returns.
 void RunProgram(ProgramRun& run, std::string_view keys) {
   pwtest::AttachScriptedKeys(run.s, keys);
-  run.ct.term = &run.s.term;
+  run.ct.device = run.s.device;
   run.status = pw::WINMAIN(run.s, run.v, run.ct, 4242);
 }
 
@@ -106,7 +106,7 @@ TEST(MainScreen, QuitLeavesTheWholeScreenCellByCell) {
   EXPECT_EQ(pw::CursorRow(run.s), 26);
   EXPECT_EQ(pw::CursorColumn(run.s), 1);
   EXPECT_FALSE(run.s.frame.cursor_visible);
-  EXPECT_EQ(run.s.term.beeps, 0);
+  EXPECT_EQ(pwtest::Beeps(run.s), 0);
   EXPECT_EQ(run.s.frame.width, 90);
   EXPECT_EQ(run.s.frame.height, 30);
 }
@@ -157,11 +157,11 @@ TEST(MainScreen, OnlyTheFourOneCharacterChoicesAreAccepted) {
     pw::ClearScreen(s);
     if (c.accepted) {
       EXPECT_EQ(pw::ReadChoice(s), c.typed[0] - '0') << c.typed;
-      EXPECT_EQ(s.term.beeps, 0) << c.typed;
+      EXPECT_EQ(pwtest::Beeps(s), 0) << c.typed;
     } else {
       // The script ends after the one line: rejection asks again.
       EXPECT_THROW(pw::ReadChoice(s), pw::EndOfInput) << c.typed;
-      EXPECT_EQ(s.term.beeps, 2) << c.typed;
+      EXPECT_EQ(pwtest::Beeps(s), 2) << c.typed;
       EXPECT_EQ(RowText(s, 1).substr(0, 9 + std::string(c.typed).size()),
                 "         " + std::string(c.typed)) << c.typed;
       EXPECT_EQ(RowText(s, 2).substr(0, 9), "         ") << c.typed;
@@ -174,7 +174,7 @@ TEST(MainScreen, RejectedEntriesWalkDownAndScrollAtTheBottom) {
   // Seven rejected lines: rows 25 to 30, then the bottom row scrolls.
   RunProgram(run, "a\rb\rc\rd\re\rf\rg\r4\r");
   EXPECT_EQ(run.status, 0);
-  EXPECT_EQ(run.s.term.beeps, 14);
+  EXPECT_EQ(pwtest::Beeps(run.s), 14);
   // Three line ends on row 30 (after "f", "g" and "4") scrolled three rows.
   EXPECT_EQ(RowTrimmed(run.s, 9), "         1) Calculate optimum overhang and offset for "
                                   "specified arm dimensions");
@@ -218,9 +218,9 @@ TEST(MainScreen, RedrawAfterAnActionClearsEverythingAndHidesTheCursor) {
 TEST(MainScreen, EndOfInputLeavesTheEntryFunction) {
   ProgramRun run;
   pwtest::AttachScriptedKeys(run.s, "9\r");
-  run.ct.term = &run.s.term;
+  run.ct.device = run.s.device;
   EXPECT_THROW(pw::WINMAIN(run.s, run.v, run.ct, 1), pw::EndOfInput);
-  EXPECT_EQ(run.s.term.beeps, 2);
+  EXPECT_EQ(pwtest::Beeps(run.s), 2);
 }
 
 }  // namespace

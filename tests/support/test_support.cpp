@@ -6,6 +6,8 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <deque>
+#include <vector>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -14,8 +16,24 @@
 
 namespace pwtest {
 
+namespace {
+
+// The devices handed to scripted screens.  Each stays open until the test
+// program ends, so a screen copied in a test keeps a working device.
+struct ScriptedDevices {
+  std::deque<pw::Device> devices;
+  std::vector<int> fds;
+  ~ScriptedDevices() {
+    for (pw::Device& d : devices) pw::CloseDevice(d);
+    for (int fd : fds) close(fd);
+  }
+};
+ScriptedDevices g_scripted;
+
+}  // namespace
+
 void AttachScriptedKeys(pw::ConsoleScreen& s, std::string_view keys) {
-  int fd = memfd_create("keys", 0);
+  int fd = memfd_create("keys", MFD_CLOEXEC);
   if (fd < 0) throw std::runtime_error("memfd_create failed");
   std::size_t done = 0;
   while (done < keys.size()) {
@@ -24,12 +42,13 @@ void AttachScriptedKeys(pw::ConsoleScreen& s, std::string_view keys) {
     done += static_cast<std::size_t>(n);
   }
   lseek(fd, 0, SEEK_SET);
-  if (s.term.in_fd >= 0) close(s.term.in_fd);
-  s.term.in_fd = fd;
-  s.term.out_fd = -1;
-  s.term.in_is_tty = false;
-  s.term.out_is_tty = false;
+  g_scripted.fds.push_back(fd);
+  pw::Device& d = g_scripted.devices.emplace_back();
+  pw::OpenDevice(d, pw::DeviceHandles{fd, pw::kNoHandle});
+  s.device = &d;
 }
+
+int Beeps(const pw::ConsoleScreen& s) { return pw::BeepCount(*s.device); }
 
 std::string RowText(const pw::ConsoleScreen& s, int row) {
   std::string out;

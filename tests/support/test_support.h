@@ -9,10 +9,12 @@
 
 namespace pwtest {
 
-// A console model whose keys come from `keys` (an in-memory file, so any
-// length works) and whose output goes nowhere.  Call pw::TerminalOpen-free:
-// the model is ready to use, with the start-up colours (7 on 0).
+// Hands the console model a device whose keys come from `keys` (an
+// in-memory file, so any length works) and whose output goes nowhere.
 void AttachScriptedKeys(pw::ConsoleScreen& s, std::string_view keys);
+
+// How many beeps the screen's device has sounded.
+int Beeps(const pw::ConsoleScreen& s);
 
 // The 90 characters of a 1-based row (cells as bytes).
 std::string RowText(const pw::ConsoleScreen& s, int row);

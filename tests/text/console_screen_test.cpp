@@ -295,7 +295,7 @@ TEST(ConsoleScreen, WaitKeyLeavesTheKeyAndFlushDoesNothingOnAPipe) {
   pw::WaitKey(s);
   pw::WaitKey(s);  // still there
   pw::FlushKeys(s);  // the input is not a terminal: nothing is discarded
-  const pw::Key k = pw::TerminalReadKey(s.term, s.frame);
+  const pw::Key k = pw::TakeKey(s);
   EXPECT_EQ(k.kind, pw::KeyKind::Character);
   EXPECT_EQ(k.code, 'x');
   EXPECT_THROW(pw::WaitKey(s), pw::EndOfInput);

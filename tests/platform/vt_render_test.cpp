@@ -1,9 +1,6 @@
-// Screen output: what TerminalPresent sends, replayed through a small
-// terminal emulator and compared with the frame cell by cell.
-#include <fcntl.h>
-#include <signal.h>
-#include <sys/mman.h>
-#include <unistd.h>
+// Screen output: what the renderer sends, replayed through a small terminal
+// emulator and compared with the frame cell by cell.
+#include "platform/vt_render.h"
 
 #include <gtest/gtest.h>
 
@@ -13,7 +10,6 @@
 #include <vector>
 
 #include "platform/code_page.h"
-#include "platform/terminal.h"
 
 namespace {
 
@@ -31,6 +27,7 @@ struct Emulator {
   bool pending_wrap = false;
   bool cursor_visible = true;
   int bells = 0;
+  bool bce = false;  // erase in the current colours (else in the default ones)
   std::vector<std::string> faults;
 
   Emulator() { Clear(); }
@@ -38,8 +35,8 @@ struct Emulator {
     for (int r = 0; r < kRows; ++r)
       for (int c = 0; c < kCols; ++c) {
         cp[r][c] = U' ';
-        fg[r][c] = cur_fg;
-        bg[r][c] = cur_bg;
+        fg[r][c] = bce ? cur_fg : -1;
+        bg[r][c] = bce ? cur_bg : -1;
       }
   }
   void Put(char32_t ch) {
@@ -123,24 +120,16 @@ struct Emulator {
   }
 };
 
-// A terminal writing into an in-memory file, with a way to read what came
-// since the last look.
-struct Capture {
-  pw::Terminal t;
-  int fd = -1;
-  off_t seen = 0;
-  Capture() {
-    fd = memfd_create("out", 0);
-    t.out_fd = fd;
-  }
-  ~Capture() { close(fd); }
-  std::string Take() {
-    off_t end = lseek(fd, 0, SEEK_END);
-    std::string s(static_cast<std::size_t>(end - seen), '\0');
-    if (!s.empty() && pread(fd, s.data(), s.size(), seen) != static_cast<ssize_t>(s.size()))
-      ADD_FAILURE() << "pread";
-    seen = end;
-    return s;
+// A renderer with what it has sent so far fed to an emulator.
+struct Screen {
+  pw::TerminalView view;
+  pw::TerminalTraits traits;
+  Emulator e;
+  std::string Show(const pw::Frame& f) {
+    std::string out;
+    pw::RenderFrame(view, f, traits, out);
+    e.Feed(out);
+    return out;
   }
 };
 
@@ -215,142 +204,111 @@ TEST(CodePage, EveryByteIsOnePrintableCharacter) {
   EXPECT_EQ(pw::CellCodePoint(0xDB), U'\u2588');
 }
 
-TEST(TerminalPresent, FirstFrameRepaintsEverything) {
-  Capture cap;
-  pw::Frame f = MenuLikeFrame();
-  pw::TerminalPresent(cap.t, f);
-  std::string out = cap.Take();
-  Emulator e;
+TEST(RenderFrame, FirstFrameRepaintsEverything) {
+  Screen t;
   // Stale content must be cleared by the repaint itself.
-  e.cp[29][89] = U'X';
-  e.Feed(out);
-  ExpectShows(e, f);
-  EXPECT_EQ(cap.t.bytes_written, out.size());
+  t.e.cp[29][89] = U'X';
+  t.Show(MenuLikeFrame());
+  ExpectShows(t.e, MenuLikeFrame());
 }
 
-TEST(TerminalPresent, UnchangedFrameSendsNothingAndOneCellSendsLittle) {
-  Capture cap;
+TEST(RenderFrame, UnchangedFrameSendsNothingAndOneCellSendsLittle) {
+  Screen t;
   pw::Frame f = MenuLikeFrame();
   f.cursor_visible = true;
   f.cursor_row = 24;
   f.cursor_col = 9;
-  pw::TerminalPresent(cap.t, f);
-  Emulator e;
-  e.Feed(cap.Take());
-
-  pw::TerminalPresent(cap.t, f);
-  EXPECT_EQ(cap.Take(), "");
+  t.Show(f);
+  EXPECT_EQ(t.Show(f), "");
 
   // Echo of one typed character: the cell and the cursor move.
   f.cells[24][9] = pw::Cell{'7', 0xF0};
   f.cursor_col = 10;
-  pw::TerminalPresent(cap.t, f);
-  std::string echo = cap.Take();
-  EXPECT_LE(echo.size(), 20u) << echo;
-  e.Feed(echo);
-  ExpectShows(e, f);
+  const std::string echo = t.Show(f);
+  EXPECT_EQ(echo, "7") << "the cursor already stood there, in these colours";
+  ExpectShows(t.e, f);
 }
 
-TEST(TerminalPresent, RandomChangesAlwaysLeaveTheTerminalShowingTheFrame) {
-  Capture cap;
-  Emulator e;
-  pw::Frame f = MenuLikeFrame();
-  std::mt19937 rng(12345);
-  const unsigned char attrs[] = {0xF0, 0xF8, 0x07, 0x1E, 0x70};
-  for (int round = 0; round < 200; ++round) {
-    int changes = static_cast<int>(rng() % 40);
-    for (int k = 0; k < changes; ++k) {
-      int r = static_cast<int>(rng() % 30), c = static_cast<int>(rng() % 90);
-      f.cells[r][c] = pw::Cell{static_cast<unsigned char>(rng() % 256), attrs[rng() % 5]};
+TEST(RenderFrame, RandomChangesAlwaysLeaveTheTerminalShowingTheFrame) {
+  for (const bool bce : {false, true}) {
+    SCOPED_TRACE(bce ? "bce" : "no bce");
+    Screen t;
+    t.traits.erases_in_colour = bce;
+    t.e.bce = bce;
+    pw::Frame f = MenuLikeFrame();
+    std::mt19937 rng(12345);
+    const unsigned char attrs[] = {0xF0, 0xF8, 0x07, 0x1E, 0x70};
+    for (int round = 0; round < 200; ++round) {
+      const int changes = static_cast<int>(rng() % 40);
+      for (int k = 0; k < changes; ++k) {
+        const int r = static_cast<int>(rng() % 30), c = static_cast<int>(rng() % 90);
+        f.cells[r][c] = pw::Cell{static_cast<unsigned char>(rng() % 256), attrs[rng() % 5]};
+      }
+      if (round % 7 == 0) {  // a run along a row end, through the bottom-right cell
+        for (int c = 80; c < 90; ++c) f.cells[29][c] = pw::Cell{'#', attrs[rng() % 5]};
+      }
+      if (round % 50 == 49) pw::ForgetView(t.view);  // a resize: everything again
+      f.cursor_visible = rng() % 3 != 0;
+      f.cursor_row = static_cast<int>(rng() % 30);
+      f.cursor_col = static_cast<int>(rng() % 90);
+      const std::string out = t.Show(f);
+      for (const char ch : out) {
+        const auto b = static_cast<unsigned char>(ch);
+        ASSERT_FALSE(b < 32 && b != 0x1b) << "raw control byte " << int(b) << " in round " << round;
+      }
+      ExpectShows(t.e, f);
+      if (::testing::Test::HasFailure()) break;
     }
-    if (round % 7 == 0) {  // a run along a row end, through the bottom-right cell
-      for (int c = 80; c < 90; ++c) f.cells[29][c] = pw::Cell{'#', attrs[rng() % 5]};
-    }
-    f.cursor_visible = rng() % 3 != 0;
-    f.cursor_row = static_cast<int>(rng() % 30);
-    f.cursor_col = static_cast<int>(rng() % 90);
-    pw::TerminalPresent(cap.t, f);
-    std::string out = cap.Take();
-    for (char ch : out) {
-      unsigned char b = static_cast<unsigned char>(ch);
-      ASSERT_FALSE(b < 32 && b != 0x1b) << "raw control byte " << int(b) << " in round " << round;
-    }
-    e.Feed(out);
-    ExpectShows(e, f);
-    if (::testing::Test::HasFailure()) break;
   }
 }
 
-TEST(TerminalPresent, SmallTerminalGetsANoticeAndTheScreenComesBack) {
-  Capture cap;
-  pw::Frame f = MenuLikeFrame();
-  cap.t.term_rows = 24;
-  cap.t.term_cols = 80;
-  pw::TerminalPresent(cap.t, f);
-  std::string notice = cap.Take();
+TEST(RenderFrame, ATerminalWithBceGetsTheBlanksFromOneErase) {
+  // A main screen: 13 lines of text on bright white.
+  pw::Frame f;
+  FillScreen(f, 0xF0);
+  for (int row = 1; row <= 24; row += 2) Print(f, row, 9, std::string(60, 'x'), row % 4 == 1 ? 0xF0 : 0xF8);
+  f.cursor_visible = false;
+
+  Screen plain;
+  const std::string all_cells = plain.Show(f);
+  Screen bce;
+  bce.traits.erases_in_colour = true;
+  bce.e.bce = true;
+  const std::string text_only = bce.Show(f);
+  ExpectShows(bce.e, f);
+  EXPECT_GE(all_cells.size(), 2700u) << "without bce every cell is written";
+  EXPECT_LT(text_only.size(), 12 * 60 + 12 * 20) << "with bce the text and one move per line";
+  EXPECT_EQ(text_only.find("\x1b[0m"), std::string::npos) << "erased in the screen's colours";
+}
+
+TEST(RenderFrame, AfterTheSizeNoticeTheWholeFrameComesBack) {
+  Screen t;
+  const pw::Frame f = MenuLikeFrame();
+  t.Show(f);
+  std::string notice;
+  pw::RenderSizeNotice(t.view, 90, 30, notice);
   EXPECT_NE(notice.find("90 columns by 30 rows"), std::string::npos) << notice;
-  EXPECT_TRUE(cap.t.too_small);
-  pw::TerminalPresent(cap.t, f);
-  EXPECT_EQ(cap.Take(), "") << "the notice is not sent again while nothing changes";
-
-  // Large enough again (a resize): everything comes back from the frame.
-  cap.t.term_rows = 40;
-  cap.t.term_cols = 100;
-  pw::TerminalPresent(cap.t, f);
-  Emulator e;
-  e.Feed(notice);
-  e.Feed(cap.Take());
-  ExpectShows(e, f);
-  EXPECT_FALSE(cap.t.too_small);
+  t.e.Feed(notice);
+  t.Show(f);
+  ExpectShows(t.e, f);
 }
 
-TEST(TerminalBeep, CountsAndSendsOneBellAfterTheScreen) {
-  pw::Frame f = MenuLikeFrame();
-  pw::Terminal quiet;  // no output at all
-  pw::TerminalBeep(quiet, f);
-  pw::TerminalBeep(quiet, f);
-  EXPECT_EQ(quiet.beeps, 2);
-  EXPECT_EQ(quiet.bytes_written, 0u);
+TEST(LeaveBytes, TheShellGoesOnBelowTheLowestTextRow) {
+  pw::TerminalView view;
+  pw::Frame f = MenuLikeFrame();  // text down to row 6
+  std::string ignored;
+  pw::RenderFrame(view, f, {}, ignored);
+  const std::string leave = pw::LeaveBytes(view, {}, false, 30);
+  EXPECT_EQ(leave, "\x1b[0m\x1b[?25h\x1b[7;1H") << "no line end: nothing scrolls";
 
-  Capture cap;
-  pw::TerminalPresent(cap.t, f);
-  cap.Take();
-  f.cells[26][9] = pw::Cell{'9', 0xF0};
-  pw::TerminalBeep(cap.t, f);
-  std::string out = cap.Take();
-  ASSERT_FALSE(out.empty());
-  EXPECT_EQ(out.back(), '\a');
-  EXPECT_EQ(std::count(out.begin(), out.end(), '\a'), 1);
-  EXPECT_NE(out.find('9'), std::string::npos) << "the pending change goes out before the bell";
-  EXPECT_EQ(cap.t.beeps, 1);
-}
-
-TEST(TerminalOpenClose, ClearsOnceAndLeavesTheShellBelowTheScreen) {
-  Capture cap;
-  int keys[2];
-  ASSERT_EQ(pipe(keys), 0);
-  pw::TerminalOpen(cap.t, keys[0], cap.fd);
-  std::string start = cap.Take();
-  EXPECT_NE(start.find("\x1b[8;30;90t"), std::string::npos) << "window size request";
-  EXPECT_NE(start.find("\x1b[2J"), std::string::npos);
-  pw::Frame f = MenuLikeFrame();
-  pw::TerminalPresent(cap.t, f);
-  std::string first = cap.Take();
-  EXPECT_EQ(first.find("\x1b[2J"), std::string::npos) << "the terminal was cleared already";
-  Emulator e;
-  e.Feed(start + first);
-  ExpectShows(e, f);
-
-  pw::TerminalClose(cap.t);
-  std::string end = cap.Take();
-  EXPECT_NE(end.find("\x1b[0m"), std::string::npos);
-  EXPECT_NE(end.find("\x1b[?25h"), std::string::npos);
-  EXPECT_EQ(end.substr(end.size() - 2), "\r\n");
-  EXPECT_NE(end.find("\x1b[30;1H"), std::string::npos);
-  pw::TerminalClose(cap.t);  // a second close sends nothing
-  EXPECT_EQ(cap.Take(), "");
-  close(keys[0]);
-  close(keys[1]);
+  // Text on the terminal's last row: a line end makes the room.
+  Print(f, 29, 0, "last", 0xF0);
+  pw::RenderFrame(view, f, {}, ignored);
+  EXPECT_EQ(pw::LeaveBytes(view, {}, true, 30), "\x1b[0m\x1b[?25h\x1b[23;0t\x1b[30;1H\r\n");
+  // A taller terminal has room below the screen.
+  EXPECT_EQ(pw::LeaveBytes(view, {}, false, 50), "\x1b[0m\x1b[?25h\x1b[31;1H");
+  EXPECT_NE(pw::LeaveBytes(view, {false, true}, false, 50).find("\x1b]R"), std::string::npos)
+      << "the Linux console's palette comes back";
 }
 
 }  // namespace

@@ -1,0 +1,108 @@
+#include "platform/files.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+namespace pw {
+
+namespace {
+
+// The folder part of a path ("" for a bare name) and the name itself.
+struct PathParts {
+  std::string folder;  // with its trailing '/'
+  std::string name;
+};
+
+PathParts SplitPath(std::string_view path) {
+  const std::size_t slash = path.rfind('/');
+  if (slash == std::string_view::npos) return {std::string(), std::string(path)};
+  return {std::string(path.substr(0, slash + 1)), std::string(path.substr(slash + 1))};
+}
+
+// Makes a rename into `folder` durable; a failure here does not undo it.
+void SyncFolder(const std::string& folder) {
+  const int fd = open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return;
+  fsync(fd);
+  close(fd);
+}
+
+}  // namespace
+
+int CreateOutputFile(std::string_view name, NativeHandle& file) {
+  const std::string path(name);
+  int fd;
+  do {
+    fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  } while (fd < 0 && errno == EINTR);
+  if (fd < 0) return errno;
+  file = fd;
+  return 0;
+}
+
+int WriteAll(NativeHandle file, const char* bytes, std::size_t n, std::size_t* written) {
+  std::size_t done = 0;
+  int error = 0;
+  while (done < n) {
+    const ssize_t w = write(file, bytes + done, n - done);
+    if (w > 0) {
+      done += static_cast<std::size_t>(w);
+    } else if (w < 0 && errno == EINTR) {
+      continue;
+    } else if (w < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+      struct pollfd p {file, POLLOUT, 0};
+      poll(&p, 1, -1);
+    } else {
+      error = w < 0 ? errno : EIO;
+      break;
+    }
+  }
+  if (written != nullptr) *written = done;
+  return error;
+}
+
+int CloseOutputFile(NativeHandle& file) {
+  int error = 0;
+  struct stat st {};
+  if (fstat(file, &st) == 0 && S_ISREG(st.st_mode)) {
+    const off_t end = lseek(file, 0, SEEK_CUR);
+    if (end >= 0 && ftruncate(file, end) != 0) error = errno;
+  }
+  if (close(file) != 0 && error == 0 && errno != EINTR) error = errno;
+  file = kNoHandle;
+  return error;
+}
+
+int ReplaceFile(std::string_view name, const unsigned char* bytes, std::size_t n) {
+  const PathParts parts = SplitPath(name);
+  std::string temp = parts.folder + parts.name + ".XXXXXX";
+  const int fd = mkostemp(temp.data(), O_CLOEXEC);
+  if (fd < 0) return errno;
+  // mkostemp makes the file private; give it the mode a newly created file
+  // would have.
+  const mode_t mask = umask(0);
+  umask(mask);
+  int error = 0;
+  if (fchmod(fd, 0666 & ~mask) != 0) error = errno;
+  if (error == 0) error = WriteAll(fd, reinterpret_cast<const char*>(bytes), n);
+  if (error == 0 && fsync(fd) != 0) error = errno;
+  if (close(fd) != 0 && error == 0) error = errno;
+  if (error == 0 && rename(temp.c_str(), std::string(name).c_str()) != 0) error = errno;
+  if (error != 0) {
+    unlink(temp.c_str());
+    return error;
+  }
+  SyncFolder(parts.folder);
+  return 0;
+}
+
+std::string ErrorText(int error) { return std::strerror(error); }
+
+}  // namespace pw
