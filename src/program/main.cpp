@@ -1,10 +1,7 @@
-#include <unistd.h>
-
-#include <cstdint>
-
 #include "base/extended.h"
 #include "platform/console_tools.h"
 #include "platform/device.h"
+#include "platform/process.h"
 #include "program/winmain.h"
 #include "screens/program_values.h"
 #include "text/console_screen.h"
@@ -26,7 +23,7 @@ int main() {
   g_tools.device = &g_device;
   int status = 0;
   try {
-    status = pw::WINMAIN(g_screen, g_values, g_tools, static_cast<int32_t>(getpid()));
+    status = pw::WINMAIN(g_screen, g_values, g_tools, pw::ProgramInstance());
   } catch (const pw::EndOfInput&) {
     // The keyboard input is gone (closed pipe, hung-up terminal): nothing
     // more can be chosen, so leave instead of waiting forever.

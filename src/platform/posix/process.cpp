@@ -1,0 +1,9 @@
+#include "platform/process.h"
+
+#include <unistd.h>
+
+namespace pw {
+
+int32_t ProgramInstance() { return static_cast<int32_t>(getpid()); }
+
+}  // namespace pw
