@@ -4,13 +4,13 @@
 // the captions and the two radius labels.
 #pragma once
 
-#include <cstddef>
 #include <cstdint>
 
 namespace pw {
 
-// Whether the drawing reached the disc; `error` is the errno of the failed
-// write (0 when saved).  A failed write leaves any earlier file as it was.
+// Whether the drawing reached the disc; `error` is the system's code for
+// the failed write (0 when saved).  A failed write leaves any earlier file
+// as it was.
 struct DrawOutcome {
   bool saved = false;
   int error = 0;
@@ -24,15 +24,5 @@ DrawOutcome DrawProtractor(double ri, double ro, double ni, double no);
 // precision and rounded half to even (INT32_MIN when not a number or out of
 // range).
 int32_t NullLineX(double radius);
-
-// The text a label or legend buffer keeps (at most 39 characters), and how
-// many of its characters a fixed count draws: the count, or fewer when the
-// text is shorter, so nothing beyond the text is ever read.
-struct LabelText {
-  char bytes[40] = {};
-};
-void StoreText(LabelText& buffer, const char* text, std::size_t length);
-std::size_t TextLength(const LabelText& buffer);
-int DrawnCount(const LabelText& buffer, int fixed_count);
 
 }  // namespace pw

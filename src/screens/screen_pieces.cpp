@@ -4,11 +4,6 @@
 
 namespace pw {
 
-const std::string_view kTitleLine = "   Pivotwright v1.01";
-const std::string_view kNoticeLine = "   Tone arm geometry tool";
-const std::string_view kWebAddress = "www.pivotwright.local";
-const std::string_view kWebLine = "   www.pivotwright.local";
-
 namespace {
 constexpr std::string_view kClosingText = "      Press any key to return to the main screen";
 }

@@ -6,15 +6,11 @@
 #include <string>
 #include <string_view>
 
+#include "base/product.h"
 #include "screens/program_values.h"
 #include "text/console_screen.h"
 
 namespace pw {
-
-extern const std::string_view kTitleLine;    // "   Pivotwright v1.01"
-extern const std::string_view kNoticeLine;   // 3 blanks + 22 characters
-extern const std::string_view kWebAddress;   // 21 characters
-extern const std::string_view kWebLine;      // 3 blanks + the web address
 
 // Rows 1 to 4 from the cursor (at row 1): a blank row, the name and version,
 // the notice line and the web-address line, in the colours in force.

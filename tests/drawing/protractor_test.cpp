@@ -14,7 +14,7 @@
 #include "geometry/alignment.h"
 #include "base/int_convert.h"
 #include "drawing/emf_walk.h"
-#include "screens/screen_pieces.h"
+#include "base/product.h"
 #include "support/test_support.h"
 
 namespace {
@@ -261,19 +261,5 @@ TEST(DrawProtractor, ExistingFileIsReplacedWhole) {
   EXPECT_EQ(st.st_mode & 0777, 0666 & ~mask) << "an ordinary file's mode, not a temporary's";
 }
 
-TEST(LabelText, KeepsAtMost39CharactersAndNeverCountsBeyondTheText) {
-  pw::LabelText b;
-  const std::string long_text(60, 'a');
-  pw::StoreText(b, long_text.data(), long_text.size());
-  EXPECT_EQ(pw::TextLength(b), 39u);
-  EXPECT_EQ(b.bytes[39], '\0');
-  EXPECT_EQ(pw::DrawnCount(b, 7), 7);
-  pw::StoreText(b, "0mm", 3);
-  EXPECT_EQ(pw::TextLength(b), 3u);
-  EXPECT_EQ(pw::DrawnCount(b, 7), 3);
-  EXPECT_EQ(pw::DrawnCount(b, 6), 3);
-  pw::StoreText(b, "", 0);
-  EXPECT_EQ(pw::DrawnCount(b, 6), 0);
-}
 
 }  // namespace
