@@ -42,27 +42,38 @@ struct MaskLayout {
   int exp_required = 1;   // exponent digits always shown
 };
 
+// "E+" or "E-" (either case) at mask[i] starts the exponent part when a
+// digit place came before and more mask text follows.
+bool StartsExponent(std::string_view mask, std::size_t i, const MaskLayout& m) {
+  const char c = mask[i];
+  return (c == 'E' || c == 'e') && i + 2 < mask.size() && (mask[i + 1] == '+' || mask[i + 1] == '-') &&
+         m.int_places + m.frac_places > 0;
+}
+
+// A digit place ("0" or "#") before the exponent part.
+void AddDigitPlace(MaskLayout& m, char c, int& first_int_zero) {
+  if (m.point) {
+    ++m.frac_places;
+    if (c == '0') m.frac_required = m.frac_places;
+    return;
+  }
+  if (c == '0' && first_int_zero < 0) first_int_zero = m.int_places;
+  ++m.int_places;
+}
+
 MaskLayout ReadMask(std::string_view mask) {
   MaskLayout m;
   int first_int_zero = -1;
   int exp_zeros = 0;
-  const std::size_t n = mask.size();
-  for (std::size_t i = 0; i < n; ++i) {
-    char c = mask[i];
+  for (std::size_t i = 0; i < mask.size(); ++i) {
+    const char c = mask[i];
     if (m.exponent) {
       if (c == '0') ++exp_zeros;
     } else if (c == '0' || c == '#') {
-      if (m.point) {
-        ++m.frac_places;
-        if (c == '0') m.frac_required = m.frac_places;
-      } else {
-        if (c == '0' && first_int_zero < 0) first_int_zero = m.int_places;
-        ++m.int_places;
-      }
+      AddDigitPlace(m, c, first_int_zero);
     } else if (c == '.') {
       m.point = true;
-    } else if ((c == 'E' || c == 'e') && i + 2 < n && (mask[i + 1] == '+' || mask[i + 1] == '-') &&
-               m.int_places + m.frac_places > 0) {
+    } else if (StartsExponent(mask, i, m)) {
       m.exponent = true;
       m.exp_letter = c;
       m.exp_always_sign = mask[i + 1] == '+';

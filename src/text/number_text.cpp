@@ -111,68 +111,109 @@ EighteenDigits EighteenDigitForm(Extended x) {
   return r;
 }
 
-std::string NumberText(Extended x, NumberForm form) {
-  EighteenDigits f = EighteenDigitForm(x);
-  int exponent = f.exponent;
-  uint64_t digits;  // the 15 significant digits, possibly with trailing zeros
-  if (IsInf(x)) {
-    // Fifteen nines as they stand: the remaining nines must not carry them
-    // into 1E+999.
-    digits = f.digits / 1000;
-  } else {
-    uint64_t sixteen = f.digits / 100;
-    digits = sixteen / 10;
-    unsigned decider = static_cast<unsigned>(sixteen % 10);
-    if (decider > 5 || (decider == 5 && (digits & 1) != 0)) ++digits;
-    if (digits >= 1000000000000000ULL) {  // carry out of the first digit
-      digits /= 10;
-      ++exponent;
+namespace {
+
+// The significant digits of a default text: at most 15, without trailing
+// zeros (none for zero), and the decimal exponent E with x = 0.d1d2... x 10^E.
+struct Significant {
+  char digits[15];
+  int count = 0;
+  int exponent = 1;
+  bool negative = false;
+};
+
+constexpr uint64_t kTenTo15 = 1000000000000000ULL;
+
+// The first 15 of the 18 digits, rounded by the 16th: above 5 up, below 5
+// kept, exactly 5 up only when the 15th is odd (later digits are not looked
+// at).  An infinity keeps fifteen nines, which must not carry into 1E+999.
+Significant FifteenDigits(Extended x) {
+  const EighteenDigits f = EighteenDigitForm(x);
+  Significant s;
+  s.exponent = f.exponent;
+  uint64_t kept = f.digits / 1000;
+  if (!IsInf(x)) {
+    const uint64_t sixteen = f.digits / 100;
+    kept = sixteen / 10;
+    const auto decider = static_cast<unsigned>(sixteen % 10);
+    if (decider > 5 || (decider == 5 && (kept & 1) != 0)) ++kept;
+    if (kept >= kTenTo15) {  // a carry out of the first digit
+      kept /= 10;
+      ++s.exponent;
     }
   }
+  s.negative = f.negative && kept != 0;
+  if (kept == 0) return s;
+  s.count = 15;
+  while (kept % 10 == 0) {
+    kept /= 10;
+    --s.count;
+  }
+  for (int i = s.count - 1; i >= 0; --i) {
+    s.digits[i] = static_cast<char>('0' + kept % 10);
+    kept /= 10;
+  }
+  return s;
+}
 
+// Beyond 15 digits before the point, or more than 15 places after it, the
+// plain form would need digits that are not there.
+bool NeedsExponentForm(const Significant& s) {
+  return s.exponent > 15 || s.count - s.exponent > 15;
+}
+
+void AppendDigits(std::string& out, const Significant& s, int from, int to) {
+  out.append(s.digits + from, static_cast<std::size_t>(to - from));
+}
+
+// 1234 x 10^-3 -> 1.234E-3, 5 x 10^20 -> 5E+20.
+void AppendExponentForm(std::string& out, const Significant& s) {
+  out.push_back(s.digits[0]);
+  if (s.count > 1) {
+    out.push_back('.');
+    AppendDigits(out, s, 1, s.count);
+  }
+  const int shown = s.exponent - 1;
+  out.push_back('E');
+  out.push_back(shown >= 0 ? '+' : '-');
+  AppendDecimal(out, static_cast<unsigned>(shown >= 0 ? shown : -shown));
+}
+
+void AppendPlainForm(std::string& out, const Significant& s) {
+  if (s.exponent <= 0) {
+    // 1234e-6 -> .001234: no 0 before the point.
+    out.push_back('.');
+    out.append(static_cast<std::size_t>(-s.exponent), '0');
+    AppendDigits(out, s, 0, s.count);
+  } else if (s.count <= s.exponent) {
+    // 12e4 -> 120000: a whole number, no point.
+    AppendDigits(out, s, 0, s.count);
+    out.append(static_cast<std::size_t>(s.exponent - s.count), '0');
+  } else {
+    // 125e2 -> 12.5
+    AppendDigits(out, s, 0, s.exponent);
+    out.push_back('.');
+    AppendDigits(out, s, s.exponent, s.count);
+  }
+}
+
+}  // namespace
+
+std::string NumberText(Extended x, NumberForm form) {
+  const Significant s = FifteenDigits(x);
   std::string out;
   out.reserve(26);
-  if (f.negative && digits != 0) {
+  if (s.negative) {
     out.push_back('-');
   } else if (form != NumberForm::Comma) {
-    out.push_back(' ');
+    out.push_back(' ');  // the sign position
   }
-
-  if (digits == 0) {
+  if (s.count == 0) {
     out.push_back('0');
+  } else if (NeedsExponentForm(s)) {
+    AppendExponentForm(out, s);
   } else {
-    char buf[16];
-    int k = 15;
-    while (digits % 10 == 0) {
-      digits /= 10;
-      --k;
-    }
-    for (int i = k - 1; i >= 0; --i) {
-      buf[i] = static_cast<char>('0' + digits % 10);
-      digits /= 10;
-    }
-    if (exponent > 15 || k - exponent > 15) {
-      out.push_back(buf[0]);
-      if (k > 1) {
-        out.push_back('.');
-        out.append(buf + 1, static_cast<std::size_t>(k - 1));
-      }
-      out.push_back('E');
-      int shown = exponent - 1;
-      out.push_back(shown >= 0 ? '+' : '-');
-      AppendDecimal(out, static_cast<unsigned>(shown >= 0 ? shown : -shown), 1);
-    } else if (exponent <= 0) {
-      out.push_back('.');
-      out.append(static_cast<std::size_t>(-exponent), '0');
-      out.append(buf, static_cast<std::size_t>(k));
-    } else if (k <= exponent) {
-      out.append(buf, static_cast<std::size_t>(k));
-      out.append(static_cast<std::size_t>(exponent - k), '0');
-    } else {
-      out.append(buf, static_cast<std::size_t>(exponent));
-      out.push_back('.');
-      out.append(buf + exponent, static_cast<std::size_t>(k - exponent));
-    }
+    AppendPlainForm(out, s);
   }
   if (form == NumberForm::Printed) out.push_back(' ');
   return out;

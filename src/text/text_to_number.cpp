@@ -5,7 +5,10 @@
 // is then rounded to double.  Rounding twice (to extended, then to double)
 // is deliberate: it is how typed values have always been read, and it can
 // differ from a correctly rounded conversion in the last bit.
+#include <algorithm>
+#include <cstddef>
 #include <cstdint>
+#include <string_view>
 
 #include "text/line_entry.h"
 #include "text/number_text.h"
@@ -67,74 +70,99 @@ double ReadBasedNumber(std::string_view t, std::size_t p) {
   return ToDouble(static_cast<Extended>(value));
 }
 
-}  // namespace
-
-double TextToNumber(std::string_view t) {
-  std::size_t p = 0;
-  const std::size_t n = t.size();
-  while (p < n && (t[p] == ' ' || t[p] == '\t' || t[p] == '\n')) ++p;
-  if (p < n && t[p] == '&') return ReadBasedNumber(t, p + 1);
-
+// What the scan of a decimal text found.
+struct DecimalScan {
   bool negative = false;
-  if (p < n && (t[p] == '+' || t[p] == '-')) {
-    negative = t[p] == '-';
-    ++p;
-  }
-
-  // The significant digits as an integer and the power of ten that puts
-  // the decimal point in place.
-  uint64_t mantissa = 0;
-  int significant = 0;
-  long power = 0;
   bool any_digit = false;
+  uint64_t significand = 0;  // the first 18 significant digits as an integer
+  long power = 0;            // the power of ten that puts the point in place
+  std::size_t end = 0;       // where the number's text ends
+};
+
+// Digits with at most one point, from t[p]: leading zeros are skipped, the
+// first 18 significant digits kept, and later whole-number digits still
+// move the point.  A second point ends the number.
+void ScanDigits(std::string_view t, DecimalScan& d) {
+  int significant = 0;
   bool point = false;
-  for (; p < n; ++p) {
-    char c = t[p];
+  std::size_t p = d.end;
+  for (; p < t.size(); ++p) {
+    const char c = t[p];
     if (c == '.') {
       if (point) break;
       point = true;
       continue;
     }
     if (!IsDigit(c)) break;
-    any_digit = true;
+    d.any_digit = true;
     if (significant == 0 && c == '0') {
-      if (point) --power;  // a leading zero after the point moves it
-      continue;
-    }
-    if (significant < kMaxSignificant) {
-      mantissa = mantissa * 10 + static_cast<uint64_t>(c - '0');
+      if (point) --d.power;  // a leading zero after the point moves it
+    } else if (significant < kMaxSignificant) {
+      d.significand = d.significand * 10 + static_cast<uint64_t>(c - '0');
       ++significant;
-      if (point) --power;
+      if (point) --d.power;
     } else if (!point) {
-      ++power;  // an unused whole-number digit still counts for the point
+      ++d.power;  // an unused whole-number digit still counts for the point
     }
   }
+  d.end = p;
+}
 
-  if (any_digit && p < n && (t[p] == 'E' || t[p] == 'e' || t[p] == 'D' || t[p] == 'd')) {
+// "E", "e", "D" or "d", an optional sign and digits (capped at 9999; none
+// means 0), after at least one digit.
+void ScanExponent(std::string_view t, DecimalScan& d) {
+  std::size_t p = d.end;
+  if (!d.any_digit || p >= t.size()) return;
+  const char letter = t[p];
+  if (letter != 'E' && letter != 'e' && letter != 'D' && letter != 'd') return;
+  ++p;
+  bool negative = false;
+  if (p < t.size() && (t[p] == '+' || t[p] == '-')) {
+    negative = t[p] == '-';
     ++p;
-    bool exp_negative = false;
-    if (p < n && (t[p] == '+' || t[p] == '-')) {
-      exp_negative = t[p] == '-';
-      ++p;
-    }
-    long exponent = 0;
-    for (; p < n && IsDigit(t[p]); ++p) {
-      exponent = exponent * 10 + (t[p] - '0');
-      if (exponent > kMaxExponent) exponent = kMaxExponent;
-    }
-    power += exp_negative ? -exponent : exponent;
   }
+  long exponent = 0;
+  for (; p < t.size() && IsDigit(t[p]); ++p) {
+    exponent = std::min<long>(exponent * 10 + (t[p] - '0'), kMaxExponent);
+  }
+  d.power += negative ? -exponent : exponent;
+  d.end = p;
+}
 
-  if (mantissa == 0) return negative ? -0.0 : 0.0;
+DecimalScan ScanDecimal(std::string_view t, std::size_t p) {
+  DecimalScan d;
+  if (p < t.size() && (t[p] == '+' || t[p] == '-')) {
+    d.negative = t[p] == '-';
+    ++p;
+  }
+  d.end = p;
+  ScanDigits(t, d);
+  ScanExponent(t, d);
+  return d;
+}
+
+// The significand times the power of ten, once, in extended precision; then
+// the sign and the rounding to double.
+double DecimalValue(const DecimalScan& d) {
+  if (d.significand == 0) return d.negative ? -0.0 : 0.0;
   Extended value;
-  if (power >= kPowerLimit) {
+  if (d.power >= kPowerLimit) {
     value = 0x1p127;
-  } else if (power <= -kPowerLimit) {
+  } else if (d.power <= -kPowerLimit) {
     value = 0;
   } else {
-    value = ScaleByPowerOfTen(static_cast<Extended>(mantissa), static_cast<int>(power));
+    value = ScaleByPowerOfTen(static_cast<Extended>(d.significand), static_cast<int>(d.power));
   }
-  return ToDouble(negative ? -value : value);
+  return ToDouble(d.negative ? -value : value);
+}
+
+}  // namespace
+
+double TextToNumber(std::string_view t) {
+  std::size_t p = 0;
+  while (p < t.size() && (t[p] == ' ' || t[p] == '\t' || t[p] == '\n')) ++p;
+  if (p < t.size() && t[p] == '&') return ReadBasedNumber(t, p + 1);
+  return DecimalValue(ScanDecimal(t, p));
 }
 
 }  // namespace pw
