@@ -98,8 +98,10 @@ int32_t RoundedQuotient(int64_t n, int64_t d) {
 // Page units to reference pixels: 1024 pixels per 2710 units across, 768
 // per 2030 down (page y grows upwards, pixel y downwards).  No value lies
 // on a half, so the exact quotient rounds as the display's own arithmetic.
-int32_t PixelX(int32_t x) { return RoundedQuotient(int64_t{x} * kPixelsX, kMillimetresX * 10); }
-int32_t PixelY(int32_t y) { return RoundedQuotient(-int64_t{y} * kPixelsY, kMillimetresY * 10); }
+constexpr int64_t kUnitsX = int64_t{kMillimetresX} * 10;  // page units across the display
+constexpr int64_t kUnitsY = int64_t{kMillimetresY} * 10;
+int32_t PixelX(int32_t x) { return RoundedQuotient(int64_t{x} * kPixelsX, kUnitsX); }
+int32_t PixelY(int32_t y) { return RoundedQuotient(-int64_t{y} * kPixelsY, kUnitsY); }
 
 void AddBounds(Metafile& m, int32_t x1, int32_t y1, int32_t x2, int32_t y2) {
   const int32_t px1 = PixelX(x1), px2 = PixelX(x2), py1 = PixelY(y1), py2 = PixelY(y2);
@@ -274,8 +276,8 @@ void RecordText(Metafile& m, MetafilePoint at_point, std::string_view text) {
   const bool stock = m.font.id == 0;
   const int32_t height = stock ? kStockFontHeight : m.font.font_height;
   const int32_t width = stock ? kStockFontWidth : m.font.font_width;
-  const int64_t pixels = std::max<int64_t>(1, int64_t{width} * kPixelsX / (kMillimetresX * 10));
-  const int32_t advance = RoundedQuotient(pixels * kMillimetresX * 10, kPixelsX);
+  const int64_t pixels = std::max<int64_t>(1, int64_t{width} * kPixelsX / kUnitsX);
+  const int32_t advance = RoundedQuotient(pixels * kUnitsX, kPixelsX);
   const auto n = static_cast<uint32_t>(text.size());
   int32_t extent = 0;
   for (uint32_t i = 0; i < n; ++i) extent = WrapAdd(extent, advance);

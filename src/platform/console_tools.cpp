@@ -13,7 +13,7 @@ void Record(ConsoleTools& ct, const char* name, std::vector<int32_t> args, std::
 }  // namespace
 
 int32_t InitConsoleTools(ConsoleTools& ct, int32_t instance, int32_t a, int32_t b, int32_t c,
-                         int32_t* state, int32_t d) {
+                         const int32_t* state, int32_t d) {
   // The state variable is recorded by value; its address has no meaning here.
   Record(ct, "InitConsoleTools", {instance, a, b, c, state != nullptr ? *state : 0, d});
   return 0;

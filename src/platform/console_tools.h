@@ -26,7 +26,7 @@ struct ConsoleTools {
 
 // `state` is the address of a 32-bit variable (not read afterwards).
 int32_t InitConsoleTools(ConsoleTools& ct, int32_t instance, int32_t a, int32_t b, int32_t c,
-                         int32_t* state, int32_t d);
+                         const int32_t* state, int32_t d);
 int32_t ConsoleToolBar(ConsoleTools& ct, int32_t a, int32_t b);
 // Sets the window title (the device puts the old one back when it closes).
 // Returns the title that was set.

@@ -139,7 +139,7 @@ std::string ExponentText(const EighteenDigits& f, const MaskLayout& m) {
   std::string s = std::to_string(f.digits);
   if (zero) s.assign(18, '0');
   int x = zero ? 0 : f.exponent - m.int_places;
-  const auto shown = static_cast<std::size_t>(m.int_places + m.frac_places);
+  const std::size_t shown = static_cast<std::size_t>(m.int_places) + static_cast<std::size_t>(m.frac_places);
   if (RoundDigits(s, shown)) {
     s[0] = '1';
     ++x;

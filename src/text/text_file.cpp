@@ -13,7 +13,7 @@ namespace pw {
 namespace {
 
 // Pending bytes are handed to the system once this much has gathered.
-constexpr std::size_t kFlushSize = 64 * 1024;
+constexpr std::size_t kFlushSize = std::size_t{64} * 1024;
 
 OpenTextFile* Find(TextFileTable& t, int number) {
   for (OpenTextFile& f : t.files) {
