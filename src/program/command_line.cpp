@@ -1,6 +1,10 @@
 #include "program/command_line.h"
 
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstddef>
+#include <cstring>
 #include <string>
 
 namespace pw {
@@ -73,6 +77,22 @@ void AppendHexByte(std::string& out, unsigned char b) {
   out.push_back(digits[b & 0x0Fu]);
 }
 
+// Writes all of text, going on after short writes and interruptions.
+// Returns 0 or the errno of the failure.
+int WriteAll(int fd, const std::string& text) {
+  std::size_t done = 0;
+  while (done < text.size()) {
+    ssize_t n = write(fd, text.data() + done, text.size() - done);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return errno;
+    }
+    if (n == 0) return EIO;
+    done += static_cast<std::size_t>(n);
+  }
+  return 0;
+}
+
 CommandLineOutcome WrongArgument(const std::string& arg, const char* what) {
   CommandLineOutcome r;
   r.exit_status = 2;
@@ -85,6 +105,16 @@ CommandLineOutcome WrongArgument(const std::string& arg, const char* what) {
 }
 
 }  // namespace
+
+int WriteCommandLineOutcome(const CommandLineOutcome& outcome, int out_fd, int err_fd) {
+  int status = outcome.exit_status;
+  if (int e = WriteAll(out_fd, outcome.out); e != 0) {
+    WriteAll(err_fd, std::string("pivotwright: cannot write to standard output: ") + std::strerror(e) + "\n");
+    status = 1;
+  }
+  WriteAll(err_fd, outcome.err);
+  return status;
+}
 
 std::string ShowableArgument(const std::string& arg, std::size_t limit) {
   std::string out;

@@ -25,6 +25,12 @@ struct CommandLineOutcome {
 // argv[argc - 1] are the arguments.  argc below 1 counts as no arguments.
 CommandLineOutcome ParseCommandLine(int argc, const char* const* argv);
 
+// Writes the outcome's texts to the two descriptors and returns the exit
+// status.  When standard output cannot take the text (a closed pipe, a full
+// disk) that is said on err_fd and the status is 1, so a failed --version
+// or --help never looks like success.
+int WriteCommandLineOutcome(const CommandLineOutcome& outcome, int out_fd, int err_fd);
+
 // The argument as it may be shown inside quotes on a terminal: control
 // bytes, DEL, bytes that are not UTF-8 and the C1 controls written as \xHH,
 // a backslash doubled, and anything past `limit` bytes of the argument

@@ -1,6 +1,8 @@
 #include "program/command_line.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstddef>
@@ -130,6 +132,44 @@ TEST(CommandLine, ShowableArgumentEscapesWhatATerminalWouldObey) {
   for (const Case& c : cases) {
     EXPECT_EQ(ShowableArgument(c.arg, c.limit), c.shown) << c.shown;
   }
+}
+
+// Everything a pipe holds once its write end is closed.
+std::string Drain(int fd) {
+  std::string all;
+  char buf[4096];
+  ssize_t n;
+  while ((n = read(fd, buf, sizeof buf)) > 0) all.append(buf, static_cast<std::size_t>(n));
+  close(fd);
+  return all;
+}
+
+TEST(CommandLine, WritesEachTextToItsOwnDescriptor) {
+  for (const char* option : {"--help", "--version", "--bogus"}) {
+    CommandLineOutcome r = Parse({option});
+    int out[2], err[2];
+    ASSERT_EQ(pipe(out), 0);
+    ASSERT_EQ(pipe(err), 0);
+    int status = WriteCommandLineOutcome(r, out[1], err[1]);
+    close(out[1]);
+    close(err[1]);
+    EXPECT_EQ(status, r.exit_status) << option;
+    EXPECT_EQ(Drain(out[0]), r.out) << option;
+    EXPECT_EQ(Drain(err[0]), r.err) << option;
+  }
+}
+
+TEST(CommandLine, AFailedWriteIsNotSuccess) {
+  int full = open("/dev/full", O_WRONLY);
+  ASSERT_GE(full, 0);
+  int err[2];
+  ASSERT_EQ(pipe(err), 0);
+  int status = WriteCommandLineOutcome(Parse({"--version"}), full, err[1]);
+  close(full);
+  close(err[1]);
+  EXPECT_EQ(status, 1);
+  EXPECT_EQ(Drain(err[0]),
+            "pivotwright: cannot write to standard output: No space left on device\n");
 }
 
 }  // namespace
