@@ -25,9 +25,9 @@ install(FILES ${PW_TOP_DIR}/docs/pivotwright.1 ${PW_TOP_DIR}/docs/pivotwright-pl
 install(FILES ${PW_TOP_DIR}/README.md ${PW_TOP_DIR}/LICENSE ${PW_PACKAGING_DIR}/debian/copyright
         DESTINATION ${CMAKE_INSTALL_DOCDIR})
 # The README's pictures, so that its image links work in the installed copy.
-install(FILES ${PW_TOP_DIR}/docs/main-screen.svg ${PW_TOP_DIR}/docs/action3-screen.svg
+install(FILES ${PW_TOP_DIR}/docs/screen-main.svg ${PW_TOP_DIR}/docs/screen-action2.svg
               ${PW_TOP_DIR}/docs/protractor.png ${PW_TOP_DIR}/docs/graph.svg
-        DESTINATION ${CMAKE_INSTALL_DOCDIR}/docs OPTIONAL)
+        DESTINATION ${CMAKE_INSTALL_DOCDIR}/docs)
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME pivotwright)

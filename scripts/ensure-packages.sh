@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building, testing or benchmarking need,
 # when missing, and says what it is doing while it does.
-# Usage: scripts/ensure-packages.sh build|test|bench
+# Usage: scripts/ensure-packages.sh build|test|bench|pictures
 set -euo pipefail
 
 need=(g++ cmake make)
@@ -9,7 +9,8 @@ case "${1:-build}" in
   build) ;;
   test) need+=(libgtest-dev tmux emf2svg gnuplot-nox dpkg-dev groff-base) ;;
   bench) need+=(libbenchmark-dev) ;;
-  *) echo "usage: $0 build|test|bench" >&2; exit 2 ;;
+  pictures) need+=(tmux emf2svg librsvg2-bin gnuplot-nox python3) ;;
+  *) echo "usage: $0 build|test|bench|pictures" >&2; exit 2 ;;
 esac
 
 missing=()
