@@ -11,7 +11,11 @@ the sheet as printed:
   (a full turn), which SVG draws as nothing: it becomes an ellipse.  The
   drawing starts that arc at the circle's leftmost point, so the centre is
   one radius to the right of it;
-- texts keep their leading blanks (xml:space), as the metafile places them.
+- texts keep their leading blanks (xml:space), as the metafile places them;
+- the drawing's font is 25 units high (the character cell) and 12 units
+  wide a character, which emf2svg-conv drops: each text gets the em height
+  of that cell and its width from the character count, as the printed
+  sheet has them.
 
 Usage: protractor-svg.py < emf2svg-output.svg > protractor.svg
 """
@@ -20,6 +24,10 @@ import re
 import sys
 
 SHEET_MM = (175, 80)
+# The font's character width against its cell height, and the em height
+# against the cell height (a Courier-like face's internal leading).
+WIDTH_PER_HEIGHT = 12 / 25
+EM_PER_CELL = 0.88
 
 
 def main():
@@ -55,6 +63,13 @@ def main():
     svg = re.sub(r'<path d="M [0-9.-]+,[0-9.-]+ M ([0-9.-]+),([0-9.-]+) '
                  r'A ([0-9.-]+),([0-9.-]+) [0-9.-]+ [01] [01] ([0-9.-]+),([0-9.-]+) " (.*?/>)',
                  full_turn, svg)
+    def fitted_text(m):
+        attributes, size, content = m.group(1), float(m.group(2)), m.group(3)
+        chars = len(re.sub(r"^\s*<!\[CDATA\[(.*)\]\]>\s*$", r"\1", content, flags=re.S))
+        return ('<text%s font-size="%.4f" textLength="%.4f" lengthAdjust="spacingAndGlyphs">%s</text>'
+                % (attributes, size * EM_PER_CELL, chars * size * WIDTH_PER_HEIGHT, content))
+
+    svg = re.sub(r'<text([^>]*?) font-size="([0-9.]+)" >(.*?)</text>', fitted_text, svg, flags=re.S)
     sys.stdout.write(svg)
 
 
