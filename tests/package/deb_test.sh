@@ -5,14 +5,8 @@
 set -u
 [ $# -eq 1 ] || { echo "usage: $0 BUILD_DIR | PACKAGE.deb" >&2; exit 2; }
 
-passed=0
-failed=0
-ok() { passed=$((passed + 1)); }
-bad() { failed=$((failed + 1)); printf 'FAIL: %s\n' "$1"; }
-check() {  # check DESCRIPTION COMMAND...
-  what=$1; shift
-  if "$@"; then ok; else bad "$what"; fi
-}
+here=$(cd "$(dirname "$0")" && pwd)
+. "$here/../support/checks.sh"
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/deb_test.XXXXXX")
 trap 'rm -rf "$work"' EXIT
@@ -80,5 +74,4 @@ else
   echo "note: gnuplot missing, the installed plot script was not run"
 fi
 
-echo "$passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+finish

@@ -9,14 +9,7 @@ data=${2:-$here/../data/action3}
 plot=$(cd "$(dirname "$plot")" && pwd)/$(basename "$plot")
 data=$(cd "$data" && pwd)
 
-passed=0
-failed=0
-ok() { passed=$((passed + 1)); }
-bad() { failed=$((failed + 1)); printf 'FAIL: %s\n' "$1"; }
-check() {  # check DESCRIPTION COMMAND...
-  what=$1; shift
-  if "$@"; then ok; else bad "$what"; fi
-}
+. "$here/../support/checks.sh"
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/plot_test.XXXXXX")
 trap 'rm -rf "$work"' EXIT
@@ -95,5 +88,4 @@ check "no gnuplot: status $status" [ "$status" -eq 1 ]
 check "no gnuplot: says how to install it" grep -q 'apt-get install gnuplot-nox' err
 check "no gnuplot: no picture" [ ! -e out.svg ]
 
-echo "$passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+finish
