@@ -1,0 +1,170 @@
+#include "program/command_line.h"
+
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstddef>
+#include <cstring>
+#include <string>
+
+namespace pw {
+
+const char kProgramVersion[] = "1.01";
+
+namespace {
+
+const char kHelp[] =
+    "Usage: pivotwright [--help | --version]\n"
+    "\n"
+    "Works out the alignment geometry of a pivoted record-player tone arm on an\n"
+    "interactive screen of 90 x 30 characters.  Pick a calculation from the menu\n"
+    "and type the dimensions it asks for, in millimetres (the offset in degrees):\n"
+    "  1  optimum overhang and offset for an arm\n"
+    "  2  zero tracking error radii, and a full-size alignment protractor\n"
+    "  3  lateral tracking error and its distortion across the record\n"
+    "\n"
+    "Files written into the current directory:\n"
+    "  protractor.emf  the protractor drawing, to print at 100 % (action 2)\n"
+    "  data.txt        the set-up and a table of error and distortion (action 3)\n"
+    "  graph.txt       the same numbers, comma-separated, for plotting (action 3)\n"
+    "\n"
+    "Options:\n"
+    "  --help     show this help and exit\n"
+    "  --version  show the version and exit\n"
+    "\n"
+    "The manual: man pivotwright.  To plot graph.txt: pivotwright-plot.\n";
+
+// Arguments longer than this are cut short in error messages.
+constexpr std::size_t kShownArgumentLimit = 80;
+
+// The length of the UTF-8 sequence starting at s[i] when it is well formed
+// and encodes a printable code point (not a C1 control), else 0.
+std::size_t PrintableUtf8Length(const std::string& s, std::size_t i) {
+  const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(s[k]); };
+  unsigned char b0 = byte(i);
+  std::size_t len;
+  char32_t cp;
+  if (b0 >= 0xC2 && b0 <= 0xDF) {
+    len = 2;
+    cp = b0 & 0x1Fu;
+  } else if (b0 >= 0xE0 && b0 <= 0xEF) {
+    len = 3;
+    cp = b0 & 0x0Fu;
+  } else if (b0 >= 0xF0 && b0 <= 0xF4) {
+    len = 4;
+    cp = b0 & 0x07u;
+  } else {
+    return 0;
+  }
+  if (i + len > s.size()) return 0;
+  for (std::size_t k = 1; k < len; ++k) {
+    unsigned char b = byte(i + k);
+    if ((b & 0xC0u) != 0x80u) return 0;
+    cp = (cp << 6) | (b & 0x3Fu);
+  }
+  // Overlong forms, surrogates, beyond U+10FFFF, and the C1 controls.
+  if ((len == 3 && cp < 0x800) || (len == 4 && cp < 0x10000)) return 0;
+  if (cp >= 0xD800 && cp <= 0xDFFF) return 0;
+  if (cp > 0x10FFFF) return 0;
+  if (cp >= 0x80 && cp <= 0x9F) return 0;
+  return len;
+}
+
+void AppendHexByte(std::string& out, unsigned char b) {
+  const char* digits = "0123456789ABCDEF";
+  out += "\\x";
+  out.push_back(digits[b >> 4]);
+  out.push_back(digits[b & 0x0Fu]);
+}
+
+// Writes all of text, going on after short writes and interruptions.
+// Returns 0 or the errno of the failure.
+int WriteAll(int fd, const std::string& text) {
+  std::size_t done = 0;
+  while (done < text.size()) {
+    ssize_t n = write(fd, text.data() + done, text.size() - done);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return errno;
+    }
+    if (n == 0) return EIO;
+    done += static_cast<std::size_t>(n);
+  }
+  return 0;
+}
+
+CommandLineOutcome WrongArgument(const std::string& arg, const char* what) {
+  CommandLineOutcome r;
+  r.exit_status = 2;
+  r.err = "pivotwright: ";
+  r.err += what;
+  r.err += " '";
+  r.err += ShowableArgument(arg, kShownArgumentLimit);
+  r.err += "' (see pivotwright --help)\n";
+  return r;
+}
+
+}  // namespace
+
+int WriteCommandLineOutcome(const CommandLineOutcome& outcome, int out_fd, int err_fd) {
+  int status = outcome.exit_status;
+  if (int e = WriteAll(out_fd, outcome.out); e != 0) {
+    WriteAll(err_fd, std::string("pivotwright: cannot write to standard output: ") + std::strerror(e) + "\n");
+    status = 1;
+  }
+  WriteAll(err_fd, outcome.err);
+  return status;
+}
+
+std::string ShowableArgument(const std::string& arg, std::size_t limit) {
+  std::string out;
+  std::size_t i = 0;
+  while (i < arg.size()) {
+    if (i >= limit) {
+      out += "...";
+      break;
+    }
+    unsigned char b = static_cast<unsigned char>(arg[i]);
+    if (b == '\\') {
+      out += "\\\\";
+      ++i;
+    } else if (b >= 0x20 && b < 0x7F) {
+      out.push_back(static_cast<char>(b));
+      ++i;
+    } else if (std::size_t len = b >= 0x80 ? PrintableUtf8Length(arg, i) : 0; len != 0) {
+      out.append(arg, i, len);
+      i += len;
+    } else {
+      AppendHexByte(out, b);
+      ++i;
+    }
+  }
+  return out;
+}
+
+CommandLineOutcome ParseCommandLine(int argc, const char* const* argv) {
+  CommandLineOutcome r;
+  if (argc <= 1) {
+    r.run_program = true;
+    return r;
+  }
+  // Every argument is checked before anything is printed, so that
+  // "--version --bogus" is an error rather than a version.
+  for (int i = 1; i < argc; ++i) {
+    std::string arg = argv[i] != nullptr ? argv[i] : "";
+    if (arg != "--help" && arg != "--version") {
+      bool looks_like_option = arg.size() > 1 && arg[0] == '-';
+      return WrongArgument(arg, looks_like_option ? "unknown option" : "unexpected argument");
+    }
+    if (i > 1) return WrongArgument(arg, "unexpected extra option");
+  }
+  std::string option = argv[1];
+  if (option == "--version") {
+    r.out = std::string("pivotwright ") + kProgramVersion + "\n";
+  } else {
+    r.out = kHelp;
+  }
+  return r;
+}
+
+}  // namespace pw

@@ -1,0 +1,40 @@
+// What the command line asks for, decided before the terminal is touched.
+//
+// The program takes no arguments in normal use.  Two options answer the
+// questions people ask a terminal program first, --version and --help; any
+// other argument is an error.  Parsing is pure: it returns the text to write
+// and the exit status, and the caller writes them.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+namespace pw {
+
+// The program's version as --version shows it.
+extern const char kProgramVersion[];  // "1.01"
+
+struct CommandLineOutcome {
+  bool run_program = false;  // true: no arguments, start the interactive program
+  std::string out;           // for standard output (--version, --help)
+  std::string err;           // for standard error (a wrong argument)
+  int exit_status = 0;       // when run_program is false: 0, or 2 for a wrong argument
+};
+
+// argv[0] is the program's own name and is not looked at; argv[1] to
+// argv[argc - 1] are the arguments.  argc below 1 counts as no arguments.
+CommandLineOutcome ParseCommandLine(int argc, const char* const* argv);
+
+// Writes the outcome's texts to the two descriptors and returns the exit
+// status.  When standard output cannot take the text (a closed pipe, a full
+// disk) that is said on err_fd and the status is 1, so a failed --version
+// or --help never looks like success.
+int WriteCommandLineOutcome(const CommandLineOutcome& outcome, int out_fd, int err_fd);
+
+// The argument as it may be shown inside quotes on a terminal: control
+// bytes, DEL, bytes that are not UTF-8 and the C1 controls written as \xHH,
+// a backslash doubled, and anything past `limit` bytes of the argument
+// replaced by "...".  Nothing in the result can act as a terminal command.
+std::string ShowableArgument(const std::string& arg, std::size_t limit);
+
+}  // namespace pw
