@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# Builds the program and starts it in this terminal.
+# Builds the program and starts it in this terminal.  Arguments go to the
+# program (--help, --version).
 set -euo pipefail
 cd "$(dirname "$0")"
 scripts/ensure-packages.sh build
-cmake -S . -B build -DPW_TESTS=OFF >/dev/null
-cmake --build build --target pivotwright -j"$(nproc)" >/dev/null
-exec build/pivotwright
+scripts/build.sh build pivotwright -DPW_TESTS=OFF
+exec build/pivotwright "$@"

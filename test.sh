@@ -5,6 +5,6 @@ set -euo pipefail
 cd "$(dirname "$0")"
 scripts/ensure-packages.sh test
 dir=${BUILD_DIR:-build}
-cmake -S . -B "$dir" -DPW_TESTS=ON "$@" >/dev/null
-cmake --build "$dir" -j"$(nproc)"
+scripts/build.sh "$dir" all -DPW_TESTS=ON "$@"
+echo "==> Running the tests (ctest in $dir/)" >&2
 cd "$dir" && ctest --output-on-failure -j"$(nproc)"

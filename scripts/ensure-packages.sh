@@ -4,7 +4,7 @@
 # Usage: scripts/ensure-packages.sh build|test|bench|pictures
 set -euo pipefail
 
-need=(g++ cmake make)
+need=(g++ cmake make libncurses-dev)
 case "${1:-build}" in
   build) ;;
   test) need+=(libgtest-dev tmux emf2svg gnuplot-nox dpkg-dev groff-base) ;;

@@ -3,7 +3,12 @@
 
 #include <cstdint>
 
+#include "platform/native_handle.h"
+
 namespace pw {
+
+// The process's standard error.
+NativeHandle StandardError();
 
 // A number that identifies this run of the program to the console tools
 // (the process id on POSIX, the module handle's low bits on Windows).

@@ -1,15 +1,12 @@
 #include "program/command_line.h"
 
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstddef>
-#include <cstring>
 #include <string>
 
-namespace pw {
+#include "base/product.h"
+#include "platform/files.h"
 
-const char kProgramVersion[] = "1.01";
+namespace pw {
 
 namespace {
 
@@ -77,22 +74,6 @@ void AppendHexByte(std::string& out, unsigned char b) {
   out.push_back(digits[b & 0x0Fu]);
 }
 
-// Writes all of text, going on after short writes and interruptions.
-// Returns 0 or the errno of the failure.
-int WriteAll(int fd, const std::string& text) {
-  std::size_t done = 0;
-  while (done < text.size()) {
-    ssize_t n = write(fd, text.data() + done, text.size() - done);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return errno;
-    }
-    if (n == 0) return EIO;
-    done += static_cast<std::size_t>(n);
-  }
-  return 0;
-}
-
 CommandLineOutcome WrongArgument(const std::string& arg, const char* what) {
   CommandLineOutcome r;
   r.exit_status = 2;
@@ -106,13 +87,14 @@ CommandLineOutcome WrongArgument(const std::string& arg, const char* what) {
 
 }  // namespace
 
-int WriteCommandLineOutcome(const CommandLineOutcome& outcome, int out_fd, int err_fd) {
+int WriteCommandLineOutcome(const CommandLineOutcome& outcome, NativeHandle out, NativeHandle err) {
   int status = outcome.exit_status;
-  if (int e = WriteAll(out_fd, outcome.out); e != 0) {
-    WriteAll(err_fd, std::string("pivotwright: cannot write to standard output: ") + std::strerror(e) + "\n");
+  if (const int e = WriteAll(out, outcome.out.data(), outcome.out.size()); e != 0) {
+    const std::string failed = "pivotwright: cannot write to standard output: " + ErrorText(e) + "\n";
+    WriteAll(err, failed.data(), failed.size());
     status = 1;
   }
-  WriteAll(err_fd, outcome.err);
+  WriteAll(err, outcome.err.data(), outcome.err.size());
   return status;
 }
 
@@ -160,7 +142,7 @@ CommandLineOutcome ParseCommandLine(int argc, const char* const* argv) {
   }
   std::string option = argv[1];
   if (option == "--version") {
-    r.out = std::string("pivotwright ") + kProgramVersion + "\n";
+    r.out = "pivotwright " + std::string(kVersion) + "\n";
   } else {
     r.out = kHelp;
   }

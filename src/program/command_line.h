@@ -9,10 +9,9 @@
 #include <cstddef>
 #include <string>
 
-namespace pw {
+#include "platform/native_handle.h"
 
-// The program's version as --version shows it.
-extern const char kProgramVersion[];  // "1.01"
+namespace pw {
 
 struct CommandLineOutcome {
   bool run_program = false;  // true: no arguments, start the interactive program
@@ -25,11 +24,11 @@ struct CommandLineOutcome {
 // argv[argc - 1] are the arguments.  argc below 1 counts as no arguments.
 CommandLineOutcome ParseCommandLine(int argc, const char* const* argv);
 
-// Writes the outcome's texts to the two descriptors and returns the exit
-// status.  When standard output cannot take the text (a closed pipe, a full
-// disk) that is said on err_fd and the status is 1, so a failed --version
-// or --help never looks like success.
-int WriteCommandLineOutcome(const CommandLineOutcome& outcome, int out_fd, int err_fd);
+// Writes the outcome's texts to standard output and error and returns the
+// exit status.  When standard output cannot take the text (a closed pipe, a
+// full disk) that is said on `err` and the status is 1, so a failed
+// --version or --help never looks like success.
+int WriteCommandLineOutcome(const CommandLineOutcome& outcome, NativeHandle out, NativeHandle err);
 
 // The argument as it may be shown inside quotes on a terminal: control
 // bytes, DEL, bytes that are not UTF-8 and the C1 controls written as \xHH,

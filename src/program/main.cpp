@@ -2,6 +2,7 @@
 #include "platform/console_tools.h"
 #include "platform/device.h"
 #include "platform/process.h"
+#include "program/command_line.h"
 #include "program/winmain.h"
 #include "screens/program_values.h"
 #include "text/console_screen.h"
@@ -16,7 +17,13 @@ pw::ConsoleTools g_tools;
 
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
+  // --version, --help and wrong arguments are answered before the terminal
+  // is touched.
+  const pw::CommandLineOutcome command_line = pw::ParseCommandLine(argc, argv);
+  if (!command_line.run_program) {
+    return pw::WriteCommandLineOutcome(command_line, pw::StandardHandles().output, pw::StandardError());
+  }
   pw::UseExtendedPrecision();
   pw::OpenDevice(g_device, pw::StandardHandles());
   g_screen.device = &g_device;

@@ -6,4 +6,6 @@ namespace pw {
 
 int32_t ProgramInstance() { return static_cast<int32_t>(getpid()); }
 
+NativeHandle StandardError() { return STDERR_FILENO; }
+
 }  // namespace pw
