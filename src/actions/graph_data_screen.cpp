@@ -1,30 +1,22 @@
 #include "actions/graph_data_screen.h"
 
-#include <cstring>
 #include <string>
+#include <string_view>
 
 #include "geometry/alignment.h"
 #include "actions/graph_files.h"
+#include "platform/files.h"
 #include "screens/screen_pieces.h"
 
 namespace pw {
 
 namespace {
 
-constexpr std::string_view kArmPrompt = "      Effective arm length (mm)?";
-constexpr std::string_view kPivotPrompt = "      Pivot to spindle distance (mm)?";
 constexpr std::string_view kOverhangPrompt = "      Overhang (mm)?";
 constexpr std::string_view kOffsetPrompt = "      Offset (degrees)?";
-constexpr std::string_view kInnerPrompt = "      Inner recorded radius (mm)?";
-constexpr std::string_view kOuterPrompt = "      Outer recorded radius (mm)?";
 
-void FailureLine(ConsoleScreen& s, std::string_view file, int error) {
-  std::string text = "      Could not write ";
-  text += file;
-  text += ": ";
-  text += std::strerror(error);
-  SetColours(s, kDarkGrey, kBrightWhite);
-  ResultLine(s, {ResultPiece{1, false, std::move(text)}});
+void FailureRow(ConsoleScreen& s, std::string_view file, int error) {
+  MessageRow(s, "      Could not write " + std::string(file) + ": " + ErrorText(error));
 }
 
 }  // namespace
@@ -32,7 +24,7 @@ void FailureLine(ConsoleScreen& s, std::string_view file, int error) {
 void RunGraphData(ConsoleScreen& s, ProgramValues& v) {
   HeaderBlock(s);
   GraphDataInput in;
-  v.arm_length = PromptedEntry(s, kArmPrompt, 1, true);
+  v.arm_length = PromptedEntry(s, kArmLengthPrompt, 1, true);
   in.length_typed = !v.arm_length.text.empty();
   in.pivot_asked = !in.length_typed;
   if (in.pivot_asked) v.pivot = PromptedEntry(s, kPivotPrompt, 1, false);
@@ -46,8 +38,8 @@ void RunGraphData(ConsoleScreen& s, ProgramValues& v) {
 
   v.offset = PromptedEntry(s, kOffsetPrompt, 2, false);
   v.arm.offset = OffsetRadians(v.offset.number);
-  v.inner_radius = PromptedEntry(s, kInnerPrompt, 1, false);
-  v.outer_radius = PromptedEntry(s, kOuterPrompt, 1, false);
+  v.inner_radius = PromptedEntry(s, kInnerRadiusPrompt, 1, false);
+  v.outer_radius = PromptedEntry(s, kOuterRadiusPrompt, 1, false);
   EndLine(s);
 
   in.arm_length_text = v.arm_length.text;
@@ -77,8 +69,8 @@ void RunGraphData(ConsoleScreen& s, ProgramValues& v) {
                       ResultPiece{57, false, "in the parent directory"},
                   });
   } else {
-    if (result.data_error != 0) FailureLine(s, "data.txt", result.data_error);
-    if (result.graph_error != 0) FailureLine(s, "graph.txt", result.graph_error);
+    if (result.data_error != 0) FailureRow(s, "data.txt", result.data_error);
+    if (result.graph_error != 0) FailureRow(s, "graph.txt", result.graph_error);
   }
   ClosingPrompt(s);
 }

@@ -1,10 +1,11 @@
 #include "actions/null_radii_screen.h"
 
-#include <cstring>
 #include <string>
+#include <string_view>
 
 #include "geometry/alignment.h"
 #include "drawing/protractor.h"
+#include "platform/files.h"
 #include "screens/screen_pieces.h"
 #include "text/line_entry.h"
 #include "text/number_text.h"
@@ -16,6 +17,13 @@ namespace {
 constexpr int kResultRow = 15;
 constexpr int kQuestionRow = 18;
 constexpr int kAnswerColumn = 81;
+// The result row: the label, the inner radius from column 48, "and" one
+// column after it, the outer radius after that, then "millimetres"; the
+// radii's shown lengths move the later pieces.
+constexpr int kInnerColumn = 48;
+// The saved message's pieces.
+constexpr int kSavedNameColumn = 37;
+constexpr int kSavedWhereColumn = 52;
 constexpr std::string_view kResultLabel = "      The optimum zero tracking error radii are";
 constexpr std::string_view kQuestion =
     "      Do you wish to draw an alignment protractor using these dimensions [Y/N]? ";
@@ -46,22 +54,12 @@ std::string AskToDraw(ConsoleScreen& s) {
   }
 }
 
-// The failure row: the fixed words and the system's reason, kept within
-// one row so that the closing prompt stands where it always does.
-std::string FailureText(int error) {
-  std::string text(kFailedLabel);
-  text += std::strerror(error);
-  const std::size_t room = static_cast<std::size_t>(kScreenCols) - 1;
-  if (text.size() > room) text.resize(room);
-  return text;
-}
-
 }  // namespace
 
 void RunNullRadiiScreen(ConsoleScreen& s, ProgramValues& v) {
   HeaderBlock(s);
-  v.inner_radius = PromptedEntry(s, "      Inner recorded radius (mm)?", 1, true);
-  v.outer_radius = PromptedEntry(s, "      Outer recorded radius (mm)?", 1, false);
+  v.inner_radius = PromptedEntry(s, kInnerRadiusPrompt, 1, true);
+  v.outer_radius = PromptedEntry(s, kOuterRadiusPrompt, 1, false);
   EndLine(s);
   EndLine(s);
   EndLine(s);
@@ -73,10 +71,10 @@ void RunNullRadiiScreen(ConsoleScreen& s, ProgramValues& v) {
   const int lo = static_cast<int>(outer_text.size());
   ResultLine(s,
              {ResultPiece{1, false, std::string(kResultLabel)},
-              ResultPiece{48, true, inner_text},
-              ResultPiece{49 + li, false, "and"},
-              ResultPiece{52 + li, true, outer_text},
-              ResultPiece{53 + li + lo, false, "millimetres"}},
+              ResultPiece{kInnerColumn, true, inner_text},
+              ResultPiece{kInnerColumn + 1 + li, false, "and"},
+              ResultPiece{kInnerColumn + 4 + li, true, outer_text},
+              ResultPiece{kInnerColumn + 5 + li + lo, false, "millimetres"}},
              kResultRow);
 
   v.answer = AskToDraw(s);
@@ -88,11 +86,11 @@ void RunNullRadiiScreen(ConsoleScreen& s, ProgramValues& v) {
     if (outcome.saved) {
       ResultLine(s,
                  {ResultPiece{1, false, std::string(kSavedLabel)},
-                  ResultPiece{37, true, "protractor.emf"},
-                  ResultPiece{52, false, "in the parent directory"}},
+                  ResultPiece{kSavedNameColumn, true, "protractor.emf"},
+                  ResultPiece{kSavedWhereColumn, false, "in the parent directory"}},
                  r);
     } else {
-      ResultLine(s, {ResultPiece{1, false, FailureText(outcome.error)}}, r);
+      MessageRow(s, std::string(kFailedLabel) + ErrorText(outcome.error), r);
     }
   }
   ClosingPrompt(s);

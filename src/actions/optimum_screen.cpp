@@ -1,5 +1,9 @@
 #include "actions/optimum_screen.h"
 
+#include <string>
+#include <string_view>
+
+#include "base/extended.h"
 #include "geometry/alignment.h"
 #include "screens/screen_pieces.h"
 #include "text/number_text.h"
@@ -8,37 +12,26 @@ namespace pw {
 
 namespace {
 
-constexpr std::string_view kArmPrompt = "      Effective arm length (mm)?";
-constexpr std::string_view kPivotPrompt = "      Pivot to spindle distance (mm)?";
-constexpr std::string_view kInnerPrompt = "      Inner recorded radius (mm)?";
-constexpr std::string_view kOuterPrompt = "      Outer recorded radius (mm)?";
-
 constexpr std::string_view kNeitherGiven =
     "      Give the effective arm length or the pivot to spindle distance";
 constexpr std::string_view kNoAlignment = "      No alignment exists for these dimensions";
-
-// A message in place of the result line, dark grey on bright white.
-void MessageLine(ConsoleScreen& s, std::string_view text) {
-  SetColours(s, kDarkGrey, kBrightWhite);
-  ResultLine(s, {ResultPiece{1, false, std::string(text)}});
-}
 
 }  // namespace
 
 void RunOptimumAlignment(ConsoleScreen& s, ProgramValues& v) {
   HeaderBlock(s);
-  v.arm_length = PromptedEntry(s, kArmPrompt, 1, true);
+  v.arm_length = PromptedEntry(s, kArmLengthPrompt, 1, true);
   // An arm-length line of Enter alone asks for the pivot distance instead;
   // a line of blanks counts as given.
   const bool length_given = !v.arm_length.text.empty();
   if (!length_given) v.pivot = PromptedEntry(s, kPivotPrompt, 1, false);
-  v.inner_radius = PromptedEntry(s, kInnerPrompt, 1, false);
-  v.outer_radius = PromptedEntry(s, kOuterPrompt, 1, false);
+  v.inner_radius = PromptedEntry(s, kInnerRadiusPrompt, 1, false);
+  v.outer_radius = PromptedEntry(s, kOuterRadiusPrompt, 1, false);
   for (int i = 0; i < 3; ++i) EndLine(s);
 
   if (!length_given && v.pivot.text.empty()) {
     // Neither dimension: nothing to compute from.
-    MessageLine(s, kNeitherGiven);
+    MessageRow(s, std::string(kNeitherGiven));
     ClosingPrompt(s);
     return;
   }
@@ -53,7 +46,7 @@ void RunOptimumAlignment(ConsoleScreen& s, ProgramValues& v) {
   v.arm.offset = a.arm.offset;
 
   if (!a.real) {
-    MessageLine(s, kNoAlignment);
+    MessageRow(s, std::string(kNoAlignment));
   } else {
     const Extended degrees = static_cast<Extended>(kDegreesPerRadian) * a.arm.offset;
     ResultLine(s, {

@@ -7,17 +7,17 @@
 
 namespace pw {
 
-const std::string_view kSelectLine = "                                   Select an action";
-const std::string_view kMenuTexts[4] = {
+namespace {
+
+constexpr std::string_view kSelectLine = "                                   Select an action";
+constexpr std::string_view kMenuTexts[4] = {
     "Calculate optimum overhang and offset for specified arm dimensions",
     "Calculate zero tracking error radii for specified groove dimensions",
     "Generate graph data for LTE and LTE distortion versus groove radius",
     "Quit",
 };
-const std::string_view kInitiateLine =
+constexpr std::string_view kInitiateLine =
     "                     Type the action number and <Enter> to initiate";
-
-namespace {
 
 constexpr std::string_view kEntryIndent = "         ";  // typing starts in column 10
 constexpr std::string_view kMenuNumbers[4] = {"         1)", "         2)", "         3)",

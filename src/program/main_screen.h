@@ -7,10 +7,6 @@
 
 namespace pw {
 
-extern const std::string_view kSelectLine;
-extern const std::string_view kMenuTexts[4];
-extern const std::string_view kInitiateLine;
-
 // First row of the menu: the numbers stand on rows 12, 14, 16 and 18, and
 // each menu text starts in column 13.
 constexpr int kFirstMenuRow = 12;

@@ -7,19 +7,33 @@
 
 namespace pw {
 
+namespace {
+
+// The values the console tools are given.
+constexpr int32_t kToolBarStyle = 5;
+constexpr int32_t kWindowLeft = 30;
+constexpr int32_t kWindowTop = 30;
+constexpr int32_t kApplicationIcon = 0x7F00;  // the system's application icon
+// Window-menu items: system commands, and three more the tools know.
+constexpr int32_t kRestoreItem = 0xF120;
+constexpr int32_t kSizeItem = 0xF000;
+constexpr int32_t kMaximizeItem = 0xF030;
+
+}  // namespace
+
 void DressConsoleWindow(ConsoleTools& ct, int32_t instance) {
-  int32_t tools_state = 0;
+  const int32_t tools_state = 0;
   InitConsoleTools(ct, instance, 0, 0, 0, &tools_state, 0);
-  ConsoleToolBar(ct, 0, 5);
+  ConsoleToolBar(ct, 0, kToolBarStyle);
   ConsoleTitle(ct, "Pivotwright");
-  ConsoleMove(ct, 30, 30);
-  ConsoleIcon(ct, 32512);
-  DeleteWindowMenuItem(ct, 61728);
+  ConsoleMove(ct, kWindowLeft, kWindowTop);
+  ConsoleIcon(ct, kApplicationIcon);
+  DeleteWindowMenuItem(ct, kRestoreItem);
   DeleteWindowMenuItem(ct, 0);
-  DeleteWindowMenuItem(ct, 61440);
+  DeleteWindowMenuItem(ct, kSizeItem);
   DeleteWindowMenuItem(ct, -2);
   DeleteWindowMenuItem(ct, -1);
-  DeleteWindowMenuItem(ct, 61488);
+  DeleteWindowMenuItem(ct, kMaximizeItem);
 }
 
 int WINMAIN(ConsoleScreen& s, ProgramValues& v, ConsoleTools& ct, int32_t instance) {

@@ -1,5 +1,9 @@
 #include "screens/screen_pieces.h"
 
+#include <string>
+#include <utility>
+
+#include "platform/frame.h"
 #include "text/line_entry.h"
 
 namespace pw {
@@ -53,6 +57,13 @@ void ResultLine(ConsoleScreen& s, std::initializer_list<ResultPiece> pieces, int
     PrintText(s, p.text);
     EndLine(s);
   }
+}
+
+void MessageRow(ConsoleScreen& s, std::string text, int fixed_row) {
+  const auto room = static_cast<std::size_t>(kScreenCols - 1);
+  if (text.size() > room) text.resize(room);
+  SetColours(s, kDarkGrey, kBrightWhite);
+  ResultLine(s, {ResultPiece{1, false, std::move(text)}}, fixed_row);
 }
 
 void ClosingPrompt(ConsoleScreen& s) {

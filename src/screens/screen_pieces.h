@@ -12,6 +12,12 @@
 
 namespace pw {
 
+// The prompts the action screens share.
+constexpr std::string_view kArmLengthPrompt = "      Effective arm length (mm)?";
+constexpr std::string_view kPivotPrompt = "      Pivot to spindle distance (mm)?";
+constexpr std::string_view kInnerRadiusPrompt = "      Inner recorded radius (mm)?";
+constexpr std::string_view kOuterRadiusPrompt = "      Outer recorded radius (mm)?";
+
 // Rows 1 to 4 from the cursor (at row 1): a blank row, the name and version,
 // the notice line and the web-address line, in the colours in force.
 void HeaderRows(ConsoleScreen& s);
@@ -39,6 +45,10 @@ struct ResultPiece {
 // Every piece is followed by an EndLine; the cursor ends on the row below.
 void ResultLine(ConsoleScreen& s, std::initializer_list<ResultPiece> pieces,
                 int fixed_row = 0);
+
+// A message row in dark grey (on the cursor's row, or on `fixed_row`), cut
+// to one screen row so that the rows below stay where they always are.
+void MessageRow(ConsoleScreen& s, std::string text, int fixed_row = 0);
 
 // Six blank rows, the prompt, a key, and all waiting input discarded.
 void ClosingPrompt(ConsoleScreen& s);

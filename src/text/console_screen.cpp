@@ -9,6 +9,9 @@ namespace pw {
 
 namespace {
 
+// A size request beyond this in either direction is not a size at all.
+constexpr int kLargestScreenSize = 9999;
+
 unsigned char CurrentAttr(const ConsoleScreen& s) {
   return static_cast<unsigned char>(s.bg * 16 + s.fg);
 }
@@ -51,7 +54,7 @@ void ClearScreen(ConsoleScreen& s) {
 // that would fall outside the new size is pulled back to its last row or
 // column.
 void SetScreenSize(ConsoleScreen& s, int cols, int rows) {
-  if (cols > 9999 || rows > 9999) return;
+  if (cols > kLargestScreenSize || rows > kLargestScreenSize) return;
   if (cols < 1 || rows < 1) return;
   Frame& f = s.frame;
   const int new_w = std::min(cols, kScreenCols);

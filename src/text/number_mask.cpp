@@ -24,6 +24,7 @@
 //   - NaN formats like zero.
 #include <cmath>
 
+#include "base/decimal.h"
 #include "text/number_text.h"
 
 namespace pw {

@@ -3,6 +3,8 @@
 // runs in extended precision (base/extended.h).
 #include "text/number_text.h"
 
+#include "base/decimal.h"
+
 #include <cfloat>
 #include <cmath>
 
@@ -225,8 +227,5 @@ Extended RoundTo(Extended x, int n) {
   return ScaleByPowerOfTen(RoundHalfEven(ScaleByPowerOfTen(x, n)), -n);
 }
 
-void PrintNumber(ConsoleScreen& s, Extended x) {
-  PrintText(s, NumberText(x, NumberForm::Printed));
-}
 
 }  // namespace pw

@@ -7,9 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "base/decimal.h"
 #include "base/extended.h"
-#include "text/console_screen.h"
 
 namespace pw {
 
@@ -51,8 +49,5 @@ Extended RoundTo(Extended x, int n);
 // x formatted with a mask of "0", ".", "E+"/"E-" and "#" (see
 // number_mask.cpp for what the mask reader supports).
 std::string FormatWithMask(Extended x, std::string_view mask);
-
-// Prints the default text of x (Printed form) at the cursor.
-void PrintNumber(ConsoleScreen& s, Extended x);
 
 }  // namespace pw

@@ -88,14 +88,6 @@ void RunProgram(ProgramRun& run, std::string_view keys) {
   run.status = pw::WINMAIN(run.s, run.v, run.ct, 4242);
 }
 
-TEST(MainScreen, HeaderTextsHaveTheirFixedShape) {
-  ASSERT_EQ(pw::kNoticeLine.size(), 25u);
-  EXPECT_EQ(pw::kNoticeLine.substr(0, 3), "   ");
-  EXPECT_NE(pw::kNoticeLine[3], ' ');
-  ASSERT_EQ(pw::kWebAddress.size(), 21u);
-  EXPECT_EQ(pw::kWebLine, "   " + std::string(pw::kWebAddress));
-}
-
 TEST(MainScreen, QuitLeavesTheWholeScreenCellByCell) {
   ProgramRun run;
   RunProgram(run, "4\r");
@@ -109,35 +101,6 @@ TEST(MainScreen, QuitLeavesTheWholeScreenCellByCell) {
   EXPECT_EQ(pwtest::Beeps(run.s), 0);
   EXPECT_EQ(run.s.frame.width, 90);
   EXPECT_EQ(run.s.frame.height, 30);
-}
-
-TEST(MainScreen, StartUpDressesTheWindowInOrder) {
-  ProgramRun run;
-  RunProgram(run, "4\r");
-  struct Call {
-    const char* name;
-    std::vector<int32_t> args;
-    const char* text;
-  };
-  const Call want[] = {
-      {"InitConsoleTools", {4242, 0, 0, 0, 0, 0}, ""},
-      {"ConsoleToolBar", {0, 5}, ""},
-      {"ConsoleTitle", {}, "Pivotwright"},
-      {"ConsoleMove", {30, 30}, ""},
-      {"ConsoleIcon", {32512}, ""},
-      {"DeleteWindowMenuItem", {61728}, ""},
-      {"DeleteWindowMenuItem", {0}, ""},
-      {"DeleteWindowMenuItem", {61440}, ""},
-      {"DeleteWindowMenuItem", {-2}, ""},
-      {"DeleteWindowMenuItem", {-1}, ""},
-      {"DeleteWindowMenuItem", {61488}, ""},
-  };
-  ASSERT_EQ(run.ct.calls.size(), std::size(want));
-  for (std::size_t i = 0; i < std::size(want); ++i) {
-    EXPECT_EQ(run.ct.calls[i].name, want[i].name) << "call " << i + 1;
-    EXPECT_EQ(run.ct.calls[i].args, want[i].args) << "call " << i + 1;
-    EXPECT_EQ(run.ct.calls[i].text, want[i].text) << "call " << i + 1;
-  }
 }
 
 TEST(MainScreen, OnlyTheFourOneCharacterChoicesAreAccepted) {

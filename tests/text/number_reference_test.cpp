@@ -68,7 +68,7 @@ TEST(NumberReference, EveryRowOfTheNumberTexts) {
         pw::FormatWithMask(x, "0.0000E+##"),
     };
     for (int k = 0; k < 7; ++k) {
-      if (c[k + 1] == "*") continue;  // left to the implementer
+      if (c[k + 1] == "*") continue;  // a cell the reference leaves open
       ++checked;
       if (got[k] != c[k + 1] && ++mismatches <= 20) {
         ADD_FAILURE() << "bits " << c[0] << " column " << k + 1 << ": got \"" << got[k]
