@@ -1,22 +1,11 @@
-#include <unistd.h>
-
 #include <string>
 
 #include <gtest/gtest.h>
 
-#include "e2e/tmux_harness.h"
+#include "e2e/tmux_session.h"
 #include "support/test_support.h"
 
 namespace {
-
-// True once the program has ended (the pane stays, its process gone).
-bool PaneDead(const pwtest::TmuxSession& t) {
-  for (int i = 0; i < 100; ++i) {
-    if (t.Tmux("display-message -p -t " + t.name + " '#{pane_dead}'") == "1\n") return true;
-    usleep(50 * 1000);
-  }
-  return false;
-}
 
 TEST(Action1EndToEnd, ResultRowThenBackToTheMainScreenWithTypeAheadDiscarded) {
   if (!pwtest::TmuxAvailable()) GTEST_SKIP() << "tmux is not available";
@@ -42,7 +31,7 @@ TEST(Action1EndToEnd, ResultRowThenBackToTheMainScreenWithTypeAheadDiscarded) {
 
   // "4" alone quits; with "9" left over the choice would be "94".
   t.Keys("4 Enter");
-  EXPECT_TRUE(PaneDead(t));
+  EXPECT_TRUE(t.WaitForExit());
 }
 
 TEST(Action1EndToEnd, ResultRowAsTheUserSeesIt) {
@@ -71,7 +60,7 @@ TEST(Action1EndToEnd, ResultRowAsTheUserSeesIt) {
   ASSERT_TRUE(t.WaitForText("Select an action"));
   EXPECT_FALSE(t.Screen().Contains("Optimum overhang"));
   t.Keys("4 Enter");
-  EXPECT_TRUE(PaneDead(t));
+  EXPECT_TRUE(t.WaitForExit());
 }
 
 }  // namespace

@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include "e2e/tmux_harness.h"
+#include "e2e/tmux_session.h"
 #include "drawing/emf_walk.h"
 #include "support/test_support.h"
 

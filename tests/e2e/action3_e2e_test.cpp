@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "e2e/tmux_harness.h"
+#include "e2e/tmux_session.h"
 #include "support/test_support.h"
 
 namespace {

@@ -11,7 +11,9 @@
 #include <filesystem>
 #include <string>
 
-#include "e2e/tmux_harness.h"
+#include "e2e/child_process.h"
+#include "e2e/tmux_session.h"
+#include "e2e/waits.h"
 #include "support/test_support.h"
 
 namespace {
@@ -77,9 +79,6 @@ class FaultFiles : public ::testing::Test {
     ASSERT_TRUE(std::filesystem::create_directory(work));
     chmod(work.c_str(), 0777);
   }
-  std::string Launch(const std::string& prefix = "") const {
-    return pwtest::ProgramIn(work, prefix);
-  }
   std::string File(const std::string& name) const { return work + "/" + name; }
 
   pwtest::TempDir top;
@@ -91,7 +90,7 @@ TEST_F(FaultFiles, ReadOnlyDataFileIsReportedAndKept) {
   if (as_user.empty()) GTEST_SKIP() << "running as root and cannot switch to user 65534";
   pwtest::WriteFileBytes(File("data.txt"), "earlier data\r\n");
   ASSERT_EQ(chmod(File("data.txt").c_str(), 0444), 0);
-  TmuxSession s(Launch(as_user));
+  TmuxSession s(pwtest::ProgramIn(work, as_user));
   ASSERT_TRUE(s.started);
   RunAction3(s, 27);
   const pwtest::ScreenShot shot = s.Screen();
@@ -106,7 +105,7 @@ TEST_F(FaultFiles, ReadOnlyDataFileIsReportedAndKept) {
 TEST_F(FaultFiles, GraphFileOnAFullDeviceIsReported) {
   if (!pwtest::FileExists("/dev/full")) GTEST_SKIP() << "no /dev/full";
   std::filesystem::create_symlink("/dev/full", File("graph.txt"));
-  TmuxSession s(Launch());
+  TmuxSession s(pwtest::ProgramIn(work));
   ASSERT_TRUE(s.started);
   RunAction3(s, 27);
   EXPECT_EQ(s.Screen().Text(20), "      Could not write graph.txt: No space left on device");
@@ -120,7 +119,7 @@ TEST_F(FaultFiles, UnwritableDirectoryKeepsTheDrawingAndReportsBothDataFiles) {
   if (as_user.empty()) GTEST_SKIP() << "running as root and cannot switch to user 65534";
   pwtest::WriteFileBytes(File("protractor.emf"), "earlier drawing");
   ASSERT_EQ(chmod(work.c_str(), 0555), 0);
-  TmuxSession s(Launch(as_user));
+  TmuxSession s(pwtest::ProgramIn(work, as_user));
   ASSERT_TRUE(s.started);
   RunAction2(s);
   EXPECT_EQ(s.Screen().Text(20),
@@ -138,7 +137,7 @@ TEST_F(FaultFiles, UnwritableDirectoryKeepsTheDrawingAndReportsBothDataFiles) {
 
 TEST_F(FaultFiles, DeletedWorkingDirectoryIsReportedAndNothingIsRecreated) {
   pwtest::WriteFileBytes(top.path + "/data.txt", "beside the working folder");
-  TmuxSession s(Launch());
+  TmuxSession s(pwtest::ProgramIn(work));
   ASSERT_TRUE(s.started);
   ASSERT_TRUE(s.WaitForText("Type the action number"));
   ASSERT_TRUE(std::filesystem::remove(work));
@@ -174,11 +173,9 @@ long PeakMemoryOfGrid(const std::string& dir, const std::string& outer) {
   if (pid < 0) return -1;
   const std::string typed = "3\n240\n16\n22\n0\n" + outer + "\n";
   if (write(keys, typed.data(), typed.size()) != static_cast<ssize_t>(typed.size())) return -1;
-  bool waiting = false;
-  for (int waited = 0; !waiting && waited < 120000; waited += 20) {
-    usleep(20000);
-    waiting = pwtest::ReadFileBytes(dir + "/out").find("Press any key") != std::string::npos;
-  }
+  const bool waiting = pwtest::WaitUntil(
+      [&] { return pwtest::ReadFileBytes(dir + "/out").find("Press any key") != std::string::npos; },
+      120000);
   const long peak = waiting ? pwtest::PeakRssKiB(pid) : -1;
   if (write(keys, "4\n", 2) != 2) return -1;
   close(keys);

@@ -12,7 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "e2e/tmux_harness.h"
+#include "e2e/child_process.h"
+#include "e2e/tmux_session.h"
 #include "support/test_support.h"
 
 namespace {

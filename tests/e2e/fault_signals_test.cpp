@@ -9,7 +9,9 @@
 
 #include <string>
 
-#include "e2e/tmux_harness.h"
+#include "e2e/tmux_session.h"
+#include "e2e/child_process.h"
+#include "e2e/waits.h"
 #include "support/test_support.h"
 
 namespace {
@@ -51,17 +53,8 @@ class FaultSignals : public ::testing::Test {
   // it a line is printed and the shell stays, so the pane's cursor and
   // colours can be looked at as the next program would find them.
   std::string Wrapped(const std::string& program) const {
-    return "ulimit -c 0; cd " + ShellQuote(dir.path) + " && stty -g > before; " + program +
-           "; echo $? > status; stty -g > after; printf '" + kAfterExit + "\\n'; sleep 60";
-  }
-  static int ProgramPid(const TmuxSession& s) { return pwtest::FirstChildPid(s.PanePid()); }
-  static std::string CursorFlag(const TmuxSession& s) {
-    return s.Tmux("display-message -p -t " + s.name + " '#{cursor_flag}'");
-  }
-  static std::string PaneTty(const TmuxSession& s) {
-    std::string tty = s.Tmux("display-message -p -t " + s.name + " '#{pane_tty}'");
-    while (!tty.empty() && tty.back() == '\n') tty.pop_back();
-    return tty;
+    return pwtest::RecordedRun(dir.path, program,
+                               {.afterwards = "printf '" + std::string(kAfterExit) + "\\n'; sleep 60"});
   }
 
   pwtest::TempDir dir;
@@ -114,9 +107,9 @@ TEST_F(FaultSignals, TerminationSignalsRestoreModesCursorAndColours) {
     ASSERT_TRUE(s.started);
     ASSERT_TRUE(GoTo(s, c.moment));
     if (c.moment == Moment::ClosingPrompt) {
-      ASSERT_EQ(CursorFlag(s), "0\n") << "the cursor is hidden while the program waits here";
+      ASSERT_EQ(s.PaneValue("#{cursor_flag}"), "0") << "the cursor is hidden while the program waits here";
     }
-    const int program = ProgramPid(s);
+    const int program = s.ProgramPid();
     ASSERT_GT(program, 0);
     ASSERT_EQ(kill(program, c.sig), 0);
 
@@ -125,7 +118,7 @@ TEST_F(FaultSignals, TerminationSignalsRestoreModesCursorAndColours) {
     ASSERT_FALSE(before.empty());
     EXPECT_EQ(s.WaitForFile(File("after")), before) << "terminal modes";
     ASSERT_TRUE(s.WaitForText(kAfterExit));
-    EXPECT_EQ(CursorFlag(s), "1\n") << "cursor shown again";
+    EXPECT_EQ(s.PaneValue("#{cursor_flag}"), "1") << "cursor shown again";
     const ScreenShot shot = s.Screen();
     for (int r = 1; r <= static_cast<int>(shot.rows.size()); ++r) {
       if (shot.Text(r) != kAfterExit) continue;
@@ -143,22 +136,19 @@ TEST_F(FaultSignals, StopHandsTheTerminalBackAndContinueRepaintsTheWholeScreen) 
   ASSERT_TRUE(s.started);
   ASSERT_TRUE(GoTo(s, Moment::MidEntry));
   const ScreenShot running = s.Screen();
-  const std::string cursor_at = s.Tmux("display-message -p -t " + s.name + " '#{cursor_x},#{cursor_y}'");
+  const std::string cursor_at = s.PaneValue("#{cursor_x},#{cursor_y}");
   const std::string before = s.WaitForFile(File("before"));
-  const std::string tty = PaneTty(s);
-  const int program = ProgramPid(s);
+  const std::string tty = s.PaneValue("#{pane_tty}");
+  const int program = s.ProgramPid();
   ASSERT_GT(program, 0);
   ASSERT_NE(pwtest::ShellOutput("stty -g -F " + tty), before + "\n") << "raw while running";
 
   ASSERT_EQ(kill(program, SIGTSTP), 0);
   std::string modes;
-  for (int waited = 0; waited < 5000; waited += 20) {
-    modes = pwtest::ShellOutput("stty -g -F " + tty);
-    if (modes == before + "\n") break;
-    usleep(20000);
-  }
+  pwtest::WaitUntil([&] { return (modes = pwtest::ShellOutput("stty -g -F " + tty)) == before + "\n"; },
+                    5000);
   EXPECT_EQ(modes, before + "\n") << "cooked modes while stopped";
-  EXPECT_EQ(CursorFlag(s), "1\n") << "cursor shown while stopped";
+  EXPECT_EQ(s.PaneValue("#{cursor_flag}"), "1") << "cursor shown while stopped";
   // Something else uses the terminal meanwhile: it clears the screen and
   // writes a line, which comes out in the default colours.
   {
@@ -176,7 +166,7 @@ TEST_F(FaultSignals, StopHandsTheTerminalBackAndContinueRepaintsTheWholeScreen) 
   ASSERT_TRUE(s.WaitForRow(9, std::string(kArmPrompt) + "          24"));
   ASSERT_TRUE(s.WaitForRow(2, "   Pivotwright v1.01"));
   EXPECT_EQ(ScreenDifference(s.Screen(), running), "") << "the whole screen is back";
-  EXPECT_EQ(s.Tmux("display-message -p -t " + s.name + " '#{cursor_x},#{cursor_y}'"), cursor_at);
+  EXPECT_EQ(s.PaneValue("#{cursor_x},#{cursor_y}"), cursor_at);
   EXPECT_NE(pwtest::ShellOutput("stty -g -F " + tty), before + "\n") << "raw again";
 
   // The entry goes on where it was: "24" and "0" make 240.
@@ -196,7 +186,7 @@ TEST_F(FaultSignals, ResizeBelowTheSizeAndBackKeepsTheEntryInProgress) {
   ASSERT_TRUE(s.started);
   ASSERT_TRUE(GoTo(s, Moment::MidEntry));
   const ScreenShot running = s.Screen();
-  const std::string cursor_at = s.Tmux("display-message -p -t " + s.name + " '#{cursor_x},#{cursor_y}'");
+  const std::string cursor_at = s.PaneValue("#{cursor_x},#{cursor_y}");
 
   for (const auto& size : {std::pair{89, 30}, std::pair{90, 29}, std::pair{60, 20}}) {
     SCOPED_TRACE(std::to_string(size.first) + "x" + std::to_string(size.second));
@@ -207,7 +197,7 @@ TEST_F(FaultSignals, ResizeBelowTheSizeAndBackKeepsTheEntryInProgress) {
     ASSERT_TRUE(s.WaitForRow(9, std::string(kArmPrompt) + "          24"));
     ASSERT_TRUE(s.WaitForRow(2, "   Pivotwright v1.01"));
     EXPECT_EQ(ScreenDifference(s.Screen(), running), "") << "the exact screen again";
-    EXPECT_EQ(s.Tmux("display-message -p -t " + s.name + " '#{cursor_x},#{cursor_y}'"), cursor_at);
+    EXPECT_EQ(s.PaneValue("#{cursor_x},#{cursor_y}"), cursor_at);
   }
   // A key typed while the notice is up still goes into the entry.
   s.Resize(80, 24);
@@ -249,7 +239,7 @@ TEST_F(FaultSignals, TerminalGoingAwayEndsTheProgram) {
     TmuxSession s(Wrapped(std::string(c.own_session ? "setsid " : "") + Program()));
     ASSERT_TRUE(s.started);
     ASSERT_TRUE(GoTo(s, c.moment));
-    const int program = ProgramPid(s);
+    const int program = s.ProgramPid();
     ASSERT_GT(program, 0);
     const long ticks = pwtest::CpuTicks(program);
     s.Tmux(std::string(c.tmux_command) + " -t " + s.name);

@@ -7,9 +7,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <string>
+#include <thread>
 
-#include "e2e/tmux_harness.h"
+#include "e2e/child_process.h"
+#include "e2e/tmux_session.h"
+#include "e2e/waits.h"
 #include "support/test_support.h"
 
 namespace {
@@ -26,14 +30,11 @@ class MainScreenE2E : public ::testing::Test {
     if (!pwtest::TmuxAvailable()) GTEST_SKIP() << "tmux is not installed";
   }
   std::string File(const std::string& name) const { return dir.path + "/" + name; }
-  // A shell command line: records the terminal modes before and after the
-  // program and its exit status.  With `logged`, the program waits for the
-  // output log to be attached first (see StartLogged).
+  // The program with the terminal modes before and after it and its exit
+  // status recorded.  With `logged`, it waits for the output log to be
+  // attached first (AttachLog).
   std::string Wrapped(const std::string& program, bool logged = false) const {
-    std::string gate;
-    if (logged) gate = "while [ ! -e " + ShellQuote(File("go")) + " ]; do sleep 0.02; done; ";
-    return gate + "stty -g > " + ShellQuote(File("before")) + "; " + program + "; echo $? > " +
-           ShellQuote(File("status")) + "; stty -g > " + ShellQuote(File("after"));
+    return pwtest::RecordedRun(dir.path, program, {.wait_for_go = logged});
   }
   // Starts the program with every byte it writes logged to the file "out".
   void AttachLog(const TmuxSession& s) const {
@@ -46,14 +47,17 @@ class MainScreenE2E : public ::testing::Test {
   // Waits until the log holds at least `min_size` bytes and has stopped
   // growing (the logging pipe trails the screen a little); returns its size.
   std::size_t SettledLogSize(std::size_t min_size) const {
+    using Clock = std::chrono::steady_clock;
     std::size_t last = 0;
-    int stable_ms = 0;
-    for (int waited = 0; waited < 5000 && stable_ms < 150; waited += 10) {
-      usleep(10000);
-      std::size_t now = Log().size();
-      stable_ms = (now == last && now >= min_size) ? stable_ms + 10 : 0;
-      last = now;
-    }
+    auto changed = Clock::now();
+    pwtest::WaitUntil(
+        [&] {
+          const std::size_t now = Log().size();
+          if (now != last || now < min_size) changed = Clock::now();
+          last = now;
+          return Clock::now() - changed >= std::chrono::milliseconds(150);
+        },
+        5000, 10);
     return last;
   }
   long Bells() const {
@@ -109,7 +113,7 @@ TEST_F(MainScreenE2E, RejectedEntriesBeepTwiceAndWalkDownTheScreen) {
   s.Keys("0 1 Enter");
   ASSERT_TRUE(s.WaitForRow(26, "         01"));
   s.Keys("Enter");  // an empty line is rejected too
-  for (int waited = 0; Bells() < 6 && waited < 5000; waited += 20) usleep(20000);
+  pwtest::WaitUntil([&] { return Bells() >= 6; }, 5000);
   EXPECT_EQ(Bells(), 6) << "two bells per rejected entry";
   EXPECT_EQ(s.Screen().Text(25), "         9");
 
@@ -146,12 +150,11 @@ TEST_F(MainScreenE2E, CtrlCAndCtrlZAreOrdinaryKeys) {
   s.Keys("C-c");
   s.Keys("C-z");
   s.Keys("C-\\\\");
-  usleep(300000);
-  EXPECT_FALSE(pwtest::FileExists(File("status")) &&
-               !pwtest::ReadFileBytes(File("status")).empty())
-      << "the program ended on a control key";
-  EXPECT_EQ(s.Screen().Text(25), "") << "control keys are not echoed";
-  s.Keys("4 Enter");
+  // A key typed after them shows that they have been read.
+  s.Keys("x");
+  ASSERT_TRUE(s.WaitForRow(25, "         x")) << "control keys are not echoed";
+  EXPECT_FALSE(pwtest::FileExists(File("status"))) << "the program ended on a control key";
+  s.Keys("BSpace 4 Enter");
   EXPECT_EQ(s.WaitForFile(File("status")), "0");
 }
 
@@ -169,7 +172,7 @@ TEST_F(MainScreenE2E, TerminationFromOutsideRestoresTheTerminal) {
   TmuxSession s(Wrapped(Program()));
   ASSERT_TRUE(s.started);
   ASSERT_TRUE(s.WaitForText("Type the action number"));
-  int program = pwtest::FirstChildPid(s.PanePid());
+  int program = s.ProgramPid();
   ASSERT_GT(program, 0);
   ASSERT_EQ(kill(program, SIGTERM), 0);
   EXPECT_EQ(s.WaitForFile(File("status")), std::to_string(128 + SIGTERM));
@@ -221,10 +224,10 @@ TEST_F(MainScreenE2E, WaitingForAKeyCostsNoCpuTime) {
   TmuxSession s(Wrapped(Program()));
   ASSERT_TRUE(s.started);
   ASSERT_TRUE(s.WaitForText("Type the action number"));
-  int program = pwtest::FirstChildPid(s.PanePid());
+  int program = s.ProgramPid();
   ASSERT_GT(program, 0);
   long start = pwtest::CpuTicks(program);
-  usleep(1000000);
+  std::this_thread::sleep_for(std::chrono::seconds(1));  // the second measured
   long used = pwtest::CpuTicks(program) - start;
   ASSERT_GE(start, 0);
   // A loop polling every millisecond costs several ticks a second; a
