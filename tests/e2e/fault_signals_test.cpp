@@ -54,7 +54,7 @@ class FaultSignals : public ::testing::Test {
   // colours can be looked at as the next program would find them.
   std::string Wrapped(const std::string& program) const {
     return pwtest::RecordedRun(dir.path, program,
-                               {.afterwards = "printf '" + std::string(kAfterExit) + "\\n'; sleep 60"});
+                               {.wait_for_go = false, .afterwards = "printf '" + std::string(kAfterExit) + "\\n'; sleep 60"});
   }
 
   pwtest::TempDir dir;
