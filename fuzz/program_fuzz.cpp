@@ -23,14 +23,18 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 
 #include "fuzz_check.h"
 #include "platform/console_tools.h"
 #include "platform/device.h"
-#include "screens/program_values.h"
+#include "platform/frame.h"
+#include "platform/key_decoder.h"
+#include "platform/native_handle.h"
 #include "program/winmain.h"
+#include "screens/program_values.h"
 #include "text/console_screen.h"
 
 namespace {

@@ -1,5 +1,9 @@
 #include "actions/graph_files.h"
 
+#include <cstdint>
+#include <vector>
+
+#include "platform/native_handle.h"
 #include "text/number_text.h"
 #include "text/text_file.h"
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <bit>
 #include <cstddef>
+#include <initializer_list>
 #include <utility>
 
 #include "base/int_convert.h"

@@ -1,5 +1,6 @@
 #include "drawing/protractor.h"
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 #include <vector>

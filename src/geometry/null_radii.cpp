@@ -1,3 +1,4 @@
+#include "base/extended.h"
 #include "geometry/alignment.h"
 
 namespace pw {

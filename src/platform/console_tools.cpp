@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "platform/device.h"
+
 namespace pw {
 
 namespace {

@@ -18,9 +18,9 @@
 #include "platform/key_decoder.h"
 
 #if defined(_WIN32)
-#include "platform/windows/console_device.h"
+#include "platform/windows/console_device.h"  // IWYU pragma: export
 #else
-#include "platform/posix/terminal_device.h"
+#include "platform/posix/terminal_device.h"  // IWYU pragma: export
 #endif
 
 namespace pw {

@@ -1,6 +1,7 @@
 #include "program/main_screen.h"
 
 #include <string>
+#include <string_view>
 
 #include "screens/screen_pieces.h"
 #include "text/line_entry.h"

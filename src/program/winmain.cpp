@@ -1,8 +1,9 @@
 #include "program/winmain.h"
 
-#include "actions/optimum_screen.h"
 #include "actions/graph_data_screen.h"
 #include "actions/null_radii_screen.h"
+#include "actions/optimum_screen.h"
+#include "platform/frame.h"
 #include "program/main_screen.h"
 
 namespace pw {

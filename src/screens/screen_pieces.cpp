@@ -1,8 +1,10 @@
 #include "screens/screen_pieces.h"
 
+#include <cstddef>
 #include <string>
 #include <utility>
 
+#include "base/product.h"
 #include "platform/frame.h"
 #include "text/line_entry.h"
 

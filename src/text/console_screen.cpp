@@ -1,8 +1,10 @@
 #include "text/console_screen.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <string>
 
+#include "platform/device.h"
 #include "text/print_zone.h"
 
 namespace pw {

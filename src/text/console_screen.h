@@ -7,6 +7,7 @@
 
 #include "platform/device.h"
 #include "platform/frame.h"
+#include "platform/key_decoder.h"
 
 namespace pw {
 

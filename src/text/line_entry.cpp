@@ -1,5 +1,8 @@
 #include "text/line_entry.h"
 
+#include "platform/frame.h"
+#include "platform/key_decoder.h"
+
 namespace pw {
 
 namespace {

@@ -1,6 +1,7 @@
 // Typed lines and their numbers.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 

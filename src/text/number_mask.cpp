@@ -23,8 +23,12 @@
 //     ("9.9999E+998"), so the text stays as short as the mask;
 //   - NaN formats like zero.
 #include <cmath>
+#include <cstddef>
+#include <string>
+#include <string_view>
 
 #include "base/decimal.h"
+#include "base/extended.h"
 #include "text/number_text.h"
 
 namespace pw {

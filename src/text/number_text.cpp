@@ -3,10 +3,11 @@
 // runs in extended precision (base/extended.h).
 #include "text/number_text.h"
 
-#include "base/decimal.h"
-
 #include <cfloat>
 #include <cmath>
+#include <cstddef>
+
+#include "base/decimal.h"
 
 namespace pw {
 
@@ -226,6 +227,5 @@ Extended RoundTo(Extended x, int n) {
   if (n < -18) n = -18;
   return ScaleByPowerOfTen(RoundHalfEven(ScaleByPowerOfTen(x, n)), -n);
 }
-
 
 }  // namespace pw

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <string_view>
 
+#include "base/extended.h"
 #include "text/line_entry.h"
 #include "text/number_text.h"
 

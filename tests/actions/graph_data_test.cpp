@@ -1,16 +1,21 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <gtest/gtest.h>
+
+#include <cstddef>
 #include <fstream>
+#include <initializer_list>
 #include <sstream>
 #include <string>
 #include <vector>
 
-#include <gtest/gtest.h>
-
-#include "actions/optimum_screen.h"
 #include "actions/graph_data_screen.h"
+#include "actions/optimum_screen.h"
+#include "geometry/alignment.h"
+#include "screens/program_values.h"
 #include "support/test_support.h"
+#include "text/console_screen.h"
 
 namespace {
 

@@ -1,10 +1,13 @@
-#include <cerrno>
-#include <string>
+#include "actions/graph_files.h"
+
 #include <sys/stat.h>
 
 #include <gtest/gtest.h>
 
-#include "actions/graph_files.h"
+#include <cerrno>
+#include <string>
+
+#include "geometry/alignment.h"
 #include "support/test_support.h"
 
 namespace {

@@ -4,8 +4,10 @@
 
 #include <cmath>
 #include <filesystem>
+#include <iterator>
 #include <string>
 
+#include "geometry/alignment.h"
 #include "support/test_support.h"
 
 namespace {

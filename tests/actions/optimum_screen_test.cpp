@@ -1,10 +1,15 @@
-#include <string>
-#include <vector>
+#include "actions/optimum_screen.h"
 
 #include <gtest/gtest.h>
 
-#include "actions/optimum_screen.h"
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "geometry/alignment.h"
+#include "screens/program_values.h"
 #include "support/test_support.h"
+#include "text/console_screen.h"
 
 namespace {
 

@@ -8,10 +8,12 @@
 #include <regex>
 #include <set>
 #include <string>
+#include <string_view>
 #include <vector>
 
-#include "geometry/alignment.h"
+#include "base/product.h"
 #include "drawing/protractor.h"
+#include "geometry/alignment.h"
 #include "screens/screen_pieces.h"
 #include "support/test_support.h"
 

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cstddef>
+#include <initializer_list>
 #include <string>
 #include <vector>
 

@@ -1,20 +1,24 @@
 #include "drawing/protractor.h"
 
+#include <sys/stat.h>
+
 #include <gtest/gtest.h>
 
 #include <cerrno>
 #include <climits>
 #include <cmath>
+#include <cstddef>
 #include <filesystem>
+#include <iterator>
 #include <limits>
 #include <string>
-#include <sys/stat.h>
+#include <string_view>
 #include <vector>
 
-#include "geometry/alignment.h"
 #include "base/int_convert.h"
-#include "drawing/emf_walk.h"
 #include "base/product.h"
+#include "drawing/emf_walk.h"
+#include "geometry/alignment.h"
 #include "support/test_support.h"
 
 namespace {
@@ -252,6 +256,5 @@ TEST(DrawProtractor, ExistingFileIsReplacedWhole) {
   umask(mask);
   EXPECT_EQ(st.st_mode & 0777, 0666 & ~mask) << "an ordinary file's mode, not a temporary's";
 }
-
 
 }  // namespace

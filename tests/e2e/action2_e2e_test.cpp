@@ -1,13 +1,15 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <filesystem>
-#include <string>
-
 #include <gtest/gtest.h>
 
-#include "e2e/tmux_session.h"
+#include <filesystem>
+#include <iterator>
+#include <string>
+#include <vector>
+
 #include "drawing/emf_walk.h"
+#include "e2e/tmux_session.h"
 #include "support/test_support.h"
 
 namespace {

@@ -3,6 +3,7 @@
 // system says about a running process.
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 namespace pwtest {

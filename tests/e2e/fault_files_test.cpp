@@ -1,14 +1,16 @@
 // Files that cannot be written, a working directory that disappears, and a
 // grid of a million rows: what the user sees and what is left on disk.
+#include <stdlib.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
-#include <stdlib.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <filesystem>
+#include <iterator>
 #include <string>
 
 #include "e2e/child_process.h"
@@ -22,8 +24,6 @@ using pwtest::ShellQuote;
 using pwtest::TmuxSession;
 
 constexpr char kClosing[] = "      Press any key to return to the main screen";
-constexpr char kSavedData[] =
-    "      The data has been saved to data.txt and graph.txt in the parent directory";
 
 std::string Reference(const std::string& name) {
   return pwtest::ReadFileBytes(pwtest::ReferencePath("action3/arm-240/" + name));

@@ -3,14 +3,19 @@
 // required size, and the terminal going away.
 #include <fcntl.h>
 #include <signal.h>
+#include <string.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <initializer_list>
 #include <string>
+#include <utility>
+#include <vector>
 
-#include "e2e/tmux_session.h"
 #include "e2e/child_process.h"
+#include "e2e/tmux_session.h"
 #include "e2e/waits.h"
 #include "support/test_support.h"
 

@@ -8,8 +8,11 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
+#include <initializer_list>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "e2e/child_process.h"
 #include "e2e/tmux_session.h"
@@ -145,7 +148,6 @@ TEST_F(MainScreenE2E, FirstScreenWritesOnlyTheTextWhereTheTerminalErasesInColour
     std::printf("[ measure  ] first main screen with TERM=%s: %zu bytes\n", c.term, first_screen);
   }
 }
-
 
 TEST_F(MainScreenE2E, RejectedEntriesBeepTwiceAndWalkDownTheScreen) {
   TmuxSession s(Wrapped(Program(), true));

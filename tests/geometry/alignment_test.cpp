@@ -1,11 +1,14 @@
-#include <cmath>
-#include <cstdio>
-#include <limits>
-#include <string>
+#include "geometry/alignment.h"
+
+#include <stdint.h>
 
 #include <gtest/gtest.h>
 
-#include "geometry/alignment.h"
+#include <cmath>
+#include <cstdio>
+#include <initializer_list>
+#include <limits>
+#include <string>
 
 namespace {
 

@@ -7,7 +7,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstddef>
 #include <string>
+
+#include "platform/device.h"
+#include "platform/native_handle.h"
 
 namespace {
 

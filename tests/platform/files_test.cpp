@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <filesystem>
+#include <iterator>
 #include <string>
 #include <vector>
 

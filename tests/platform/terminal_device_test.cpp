@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <stdio.h>
 #include <stdlib.h>
 #include <sys/ioctl.h>
 #include <sys/mman.h>
@@ -15,9 +16,14 @@
 
 #include <algorithm>
 #include <cstring>
+#include <initializer_list>
+#include <optional>
 #include <string>
 
 #include "platform/device.h"
+#include "platform/frame.h"
+#include "platform/key_decoder.h"
+#include "platform/native_handle.h"
 
 namespace {
 

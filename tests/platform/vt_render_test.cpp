@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstddef>
+#include <initializer_list>
 #include <random>
 #include <string>
 #include <vector>

@@ -1,11 +1,13 @@
 #include "program/command_line.h"
 
 #include <fcntl.h>
-#include <gtest/gtest.h>
 #include <unistd.h>
+
+#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstddef>
+#include <initializer_list>
 #include <string>
 #include <vector>
 

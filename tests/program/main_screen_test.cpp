@@ -2,13 +2,18 @@
 
 #include <gtest/gtest.h>
 
+#include <cstddef>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "base/product.h"
 #include "platform/console_tools.h"
+#include "platform/device.h"
+#include "platform/frame.h"
+#include "program/winmain.h"
 #include "screens/program_values.h"
 #include "screens/screen_pieces.h"
-#include "program/winmain.h"
 #include "support/test_support.h"
 
 namespace {

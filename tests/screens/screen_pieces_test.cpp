@@ -1,9 +1,15 @@
-#include <string>
+#include "screens/screen_pieces.h"
 
 #include <gtest/gtest.h>
 
-#include "screens/screen_pieces.h"
+#include <string>
+#include <string_view>
+
+#include "base/product.h"
+#include "platform/device.h"
+#include "screens/program_values.h"
 #include "support/test_support.h"
+#include "text/console_screen.h"
 
 namespace {
 

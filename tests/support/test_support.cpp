@@ -6,13 +6,18 @@
 #include <unistd.h>
 
 #include <cstdio>
-#include <deque>
-#include <vector>
 #include <cstdlib>
+#include <deque>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
+#include <system_error>
+#include <vector>
+
+#include "platform/device.h"
+#include "platform/frame.h"
+#include "platform/native_handle.h"
 
 namespace pwtest {
 

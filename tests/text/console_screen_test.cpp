@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstddef>
 #include <string>
 
+#include "platform/device.h"
 #include "support/test_support.h"
 
 namespace {

@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "platform/device.h"
+#include "platform/frame.h"
 #include "support/test_support.h"
 
 namespace {

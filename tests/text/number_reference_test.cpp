@@ -1,12 +1,13 @@
 // Every row of the two reference tables of number texts and typed texts.
+#include <gtest/gtest.h>
+
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "support/test_support.h"
 #include "text/line_entry.h"

@@ -1,4 +1,10 @@
 // The default number text, its forms, RoundTo and the 18-digit form.
+#include "text/number_text.h"
+
+#include <stdint.h>
+
+#include <gtest/gtest.h>
+
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -7,10 +13,7 @@
 #include <random>
 #include <string>
 
-#include <gtest/gtest.h>
-
 #include "text/line_entry.h"
-#include "text/number_text.h"
 
 namespace {
 

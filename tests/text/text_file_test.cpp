@@ -1,12 +1,17 @@
-#include <cerrno>
-#include <string>
+#include "text/text_file.h"
+
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstddef>
+#include <initializer_list>
+#include <string>
+#include <vector>
+
 #include "support/test_support.h"
-#include "text/text_file.h"
 
 namespace {
 

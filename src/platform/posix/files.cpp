@@ -1,14 +1,15 @@
-#include "platform/files.h"
-
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
+
+#include "platform/files.h"
 
 namespace pw {
 

@@ -4,14 +4,17 @@
 #include <poll.h>
 #include <signal.h>
 #include <sys/ioctl.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
 #include <iterator>
+#include <string_view>
 
 #include "platform/device.h"
 #include "platform/files.h"
+#include "platform/frame.h"
 #include "platform/posix/terminfo.h"
 
 namespace pw {
