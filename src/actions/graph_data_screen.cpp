@@ -1,10 +1,10 @@
 #include "actions/graph_data_screen.h"
 
-#include <cstring>
 #include <string>
 
 #include "geometry/alignment.h"
 #include "actions/graph_files.h"
+#include "platform/files.h"
 #include "screens/screen_pieces.h"
 
 namespace pw {
@@ -22,7 +22,7 @@ void FailureLine(ConsoleScreen& s, std::string_view file, int error) {
   std::string text = "      Could not write ";
   text += file;
   text += ": ";
-  text += std::strerror(error);
+  text += ErrorText(error);
   SetColours(s, kDarkGrey, kBrightWhite);
   ResultLine(s, {ResultPiece{1, false, std::move(text)}});
 }

@@ -1,10 +1,10 @@
 #include "actions/null_radii_screen.h"
 
-#include <cstring>
 #include <string>
 
 #include "geometry/alignment.h"
 #include "drawing/protractor.h"
+#include "platform/files.h"
 #include "screens/screen_pieces.h"
 #include "text/line_entry.h"
 #include "text/number_text.h"
@@ -50,7 +50,7 @@ std::string AskToDraw(ConsoleScreen& s) {
 // one row so that the closing prompt stands where it always does.
 std::string FailureText(int error) {
   std::string text(kFailedLabel);
-  text += std::strerror(error);
+  text += ErrorText(error);
   const std::size_t room = static_cast<std::size_t>(kScreenCols) - 1;
   if (text.size() > room) text.resize(room);
   return text;
