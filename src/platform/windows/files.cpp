@@ -67,6 +67,13 @@ int CreateOutputFile(std::string_view name, NativeHandle& file) {
   const HANDLE h = CreateFileW(WideName(name).c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
                                FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) return LastError();
+  // Windows refuses to open a folder this way; not every system that runs
+  // Windows programs does.
+  BY_HANDLE_FILE_INFORMATION info;
+  if (GetFileInformationByHandle(h, &info) && (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+    CloseHandle(h);
+    return ERROR_ACCESS_DENIED;
+  }
   if (IsDiskFile(h) && !SetEndOfFile(h)) {
     const int error = LastError();
     CloseHandle(h);
