@@ -132,9 +132,15 @@ void GiveBackConsole(Device& d) {
   if (d.input_is_console && s.input_mode_saved) SetConsoleMode(Win(d.input), s.input_mode);
 }
 
-BOOL WINAPI OnConsoleControl(DWORD) {
+BOOL WINAPI OnConsoleControl(DWORD event) {
   {
     Locked lock;
+    // With the console's input in mode 0, Ctrl+C is a key, not a signal.
+    // A console that still sends the signal (Wine's console on a terminal)
+    // is told it has been dealt with.
+    if (event == CTRL_C_EVENT && g_console_owner != nullptr && g_console_owner->input_is_console) {
+      return TRUE;
+    }
     if (g_console_owner != nullptr) {
       GiveBackConsole(*g_console_owner);
       g_console_owner->state = Device::State::Closed;
@@ -163,8 +169,6 @@ void SaveConsole(Device& d) {
     s.buffer_saved = true;
     s.buffer_cols = info.dwSize.X;
     s.buffer_rows = info.dwSize.Y;
-    s.window_left = info.srWindow.Left;
-    s.window_top = info.srWindow.Top;
     s.window_cols = info.srWindow.Right - info.srWindow.Left + 1;
     s.window_rows = info.srWindow.Bottom - info.srWindow.Top + 1;
     s.attributes = info.wAttributes;

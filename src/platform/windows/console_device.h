@@ -26,8 +26,6 @@ struct SavedConsole {
   bool buffer_saved = false;  // size, window and text attribute below
   int buffer_cols = 0;
   int buffer_rows = 0;
-  int window_left = 0;
-  int window_top = 0;
   int window_cols = 0;
   int window_rows = 0;
   uint16_t attributes = 0x07;

@@ -1,5 +1,7 @@
 #include "platform/process.h"
 
+#include "platform/native_handle.h"
+
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
 #endif
@@ -12,6 +14,13 @@ namespace pw {
 int32_t ProgramInstance() {
   const auto address = reinterpret_cast<uintptr_t>(GetModuleHandleW(nullptr));
   return static_cast<int32_t>(static_cast<uint32_t>(address & 0xFFFFFFFFu));
+}
+
+// The process's standard error (kNoHandle when it has none).
+NativeHandle StandardError() {
+  const HANDLE h = GetStdHandle(STD_ERROR_HANDLE);
+  if (h == nullptr || h == INVALID_HANDLE_VALUE) return kNoHandle;
+  return reinterpret_cast<NativeHandle>(h);
 }
 
 }  // namespace pw
