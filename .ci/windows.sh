@@ -349,6 +349,15 @@ wait_for() {  # wait_for TEXT SECONDS
   return 1
 }
 row() { screen_text | sed -n "$1p" | sed 's/ *$//'; }
+wait_row() {  # wait_row ROW TEXT SECONDS
+  local end=$((SECONDS + $3))
+  while [ $SECONDS -lt $end ]; do
+    [ "$(row "$1")" = "$2" ] && return 0
+    sleep 0.2
+  done
+  echo "  row $1: '$(row "$1")'" >&2
+  return 1
+}
 row_is() {  # row_is ROW TEXT
   [ "$(row "$1")" = "$2" ] || { echo "  row $1: '$(row "$1")'" >&2; return 1; }
 }
@@ -418,6 +427,18 @@ EOF
   sleep 2
   check "Ctrl+C: the program goes on" test ! -e "$E2E/status"
   check "Ctrl+C: nothing echoed" test "$(screen_text)" = "$before_ctrl_c"
+
+  # Rejected entries walk down from row 25; the line end on row 30 scrolls
+  # the whole screen up one row.
+  for _ in 1 2 3 4 5 6; do
+    T send-keys -t "$SESSION" Enter
+    sleep 0.3
+  done
+  check "six rejected entries: the screen scrolled up one row" wait_row 1 "   Pivotwright v1.01" 20
+  check "six rejected entries: the menu moved up with it" \
+    row_is 8 "                                   Select an action"
+  check "six rejected entries: the cursor on row 30, column 10" \
+    test "$(T display -t "$SESSION" -p '#{cursor_y},#{cursor_x}')" = "29,9"
 
   # Action 3 with the arm-240 set-up: the saved message, the files.
   T send-keys -t "$SESSION" 3 Enter
