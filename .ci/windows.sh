@@ -41,7 +41,8 @@ passed=0
 failed=0
 
 # A tmux server of this run's own, so no other session is touched.
-T() { tmux -L "$SESSION" "$@"; }
+# UTF-8, so that characters beyond ASCII reach the terminal as typed.
+T() { LANG=C.UTF-8 tmux -u -L "$SESSION" "$@"; }
 
 cleanup() {
   T kill-server 2>/dev/null || true
@@ -288,7 +289,7 @@ E2E=$WORK/console
 mkdir -p "$E2E"
 # Wine gives the program a console backed by the terminal it runs in.
 T new-session -d -s "$SESSION" -x 90 -y 30 \
-  "cd '$E2E' && WINEPREFIX='$WINEPREFIX' WINEDEBUG=-all wine '$EXE'; echo \$? > '$E2E/status'; sleep 3600"
+  "cd '$E2E' && LANG=C.UTF-8 WINEPREFIX='$WINEPREFIX' WINEDEBUG=-all wine '$EXE'; echo \$? > '$E2E/status'; sleep 3600"
 
 # The screen as a user sees it: each row's text and, per cell, the colours
 # tmux shows (ANSI numbers), from `capture-pane -e`.
@@ -457,6 +458,12 @@ EOF
   fi
   T send-keys -t "$SESSION" Space
   check "back at the main screen after a key" wait_for "Select an action" 20
+  # A character of the code page's upper half: typed as UTF-8, echoed
+  # through the console's code page, taken back by Backspace.
+  T send-keys -t "$SESSION" -l "é"
+  check "é echoes as itself" wait_row 25 "         é" 10
+  T send-keys -t "$SESSION" BSpace
+  check "Backspace takes it back" wait_row 25 "" 10
   T send-keys -t "$SESSION" 4 Enter
   end=$((SECONDS + 30))
   while [ ! -e "$E2E/status" ] && [ $SECONDS -lt $end ]; do sleep 0.2; done
