@@ -104,15 +104,19 @@ void GiveBackConsole(Device& d) {
       d.buffer_cols = cols;
       d.buffer_rows = rows;
     }
-    const int below = d.console.known ? RowBelowText(d.console.frame) : d.buffer_rows;
+    // Nothing shown yet (ended before the first frame): the cursor stays.
+    const int below = d.console.known ? RowBelowText(d.console.frame) : -1;
     if (s.buffer_saved) {
+      // The old window size, showing the row where the shell goes on.
       const int wcols = std::min(s.window_cols, d.buffer_cols);
       const int wrows = std::min(s.window_rows, d.buffer_rows);
       const int top = std::clamp(below - wrows + 1, 0, std::max(0, d.buffer_rows - wrows));
       const SMALL_RECT window = Rect(0, top, wcols - 1, top + wrows - 1);
       SetConsoleWindowInfo(h, TRUE, &window);
     }
-    if (below < d.buffer_rows) {
+    if (below < 0) {
+      // Left where it is.
+    } else if (below < d.buffer_rows) {
       SetConsoleCursorPosition(h, Coord(0, below));
     } else {
       // Text on the last row: a line end scrolls it up to make room.
