@@ -1,15 +1,12 @@
 #include "support/test_support.h"
 
-#include <fcntl.h>
-#include <sys/mman.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <deque>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <stdexcept>
 #include <system_error>
@@ -19,18 +16,76 @@
 #include "platform/frame.h"
 #include "platform/native_handle.h"
 
+#if defined(_WIN32)
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+#else
+#include <sys/mman.h>
+#include <unistd.h>
+#endif
+
 namespace pwtest {
 
 namespace {
+
+#if defined(_WIN32)
+
+// The keys go into a temporary file that the device reads like a script;
+// the system deletes it when its handle is closed.
+pw::NativeHandle OpenKeyScript(std::string_view keys) {
+  static int counter = 0;
+  const std::filesystem::path path =
+      std::filesystem::temp_directory_path() /
+      ("pwkeys-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++counter));
+  const HANDLE h = CreateFileW(path.wstring().c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                               FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+  if (h == INVALID_HANDLE_VALUE) throw std::runtime_error("creating the key script failed");
+  std::size_t done = 0;
+  while (done < keys.size()) {
+    DWORD n = 0;
+    const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(keys.size() - done, 1u << 20));
+    if (!WriteFile(h, keys.data() + done, chunk, &n, nullptr) || n == 0) {
+      CloseHandle(h);
+      throw std::runtime_error("writing keys failed");
+    }
+    done += n;
+  }
+  SetFilePointer(h, 0, nullptr, FILE_BEGIN);
+  return reinterpret_cast<pw::NativeHandle>(h);
+}
+
+void CloseKeyScript(pw::NativeHandle h) { CloseHandle(reinterpret_cast<HANDLE>(h)); }
+
+#else
+
+// The keys go into an in-memory file, so any length works.
+pw::NativeHandle OpenKeyScript(std::string_view keys) {
+  const int fd = memfd_create("keys", MFD_CLOEXEC);
+  if (fd < 0) throw std::runtime_error("memfd_create failed");
+  std::size_t done = 0;
+  while (done < keys.size()) {
+    const ssize_t n = write(fd, keys.data() + done, keys.size() - done);
+    if (n <= 0) throw std::runtime_error("writing keys failed");
+    done += static_cast<std::size_t>(n);
+  }
+  lseek(fd, 0, SEEK_SET);
+  return fd;
+}
+
+void CloseKeyScript(pw::NativeHandle fd) { close(fd); }
+
+#endif
 
 // The devices handed to scripted screens.  Each stays open until the test
 // program ends, so a screen copied in a test keeps a working device.
 struct ScriptedDevices {
   std::deque<pw::Device> devices;
-  std::vector<int> fds;
+  std::vector<pw::NativeHandle> scripts;
   ~ScriptedDevices() {
     for (pw::Device& d : devices) pw::CloseDevice(d);
-    for (int fd : fds) close(fd);
+    for (const pw::NativeHandle h : scripts) CloseKeyScript(h);
   }
 };
 ScriptedDevices g_scripted;
@@ -38,18 +93,10 @@ ScriptedDevices g_scripted;
 }  // namespace
 
 void AttachScriptedKeys(pw::ConsoleScreen& s, std::string_view keys) {
-  int fd = memfd_create("keys", MFD_CLOEXEC);
-  if (fd < 0) throw std::runtime_error("memfd_create failed");
-  std::size_t done = 0;
-  while (done < keys.size()) {
-    ssize_t n = write(fd, keys.data() + done, keys.size() - done);
-    if (n <= 0) throw std::runtime_error("writing keys failed");
-    done += static_cast<std::size_t>(n);
-  }
-  lseek(fd, 0, SEEK_SET);
-  g_scripted.fds.push_back(fd);
+  const pw::NativeHandle script = OpenKeyScript(keys);
+  g_scripted.scripts.push_back(script);
   pw::Device& d = g_scripted.devices.emplace_back();
-  pw::OpenDevice(d, pw::DeviceHandles{fd, pw::kNoHandle});
+  pw::OpenDevice(d, pw::DeviceHandles{script, pw::kNoHandle});
   s.device = &d;
 }
 
@@ -79,9 +126,21 @@ std::string RowAttrs(const pw::ConsoleScreen& s, int row, int from_col, int to_c
 }
 
 TempDir::TempDir() {
-  std::string tmpl = (std::filesystem::temp_directory_path() / "pwtest-XXXXXX").string();
-  if (!mkdtemp(tmpl.data())) throw std::runtime_error("mkdtemp failed");
-  path = tmpl;
+  const std::filesystem::path base = std::filesystem::temp_directory_path();
+  std::random_device seed;
+  std::mt19937_64 random(seed());
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    char name[32];
+    std::snprintf(name, sizeof name, "pwtest-%012llx",
+                  static_cast<unsigned long long>(random() & 0xFFFFFFFFFFFFull));
+    const std::filesystem::path dir = base / name;
+    std::error_code ec;
+    if (std::filesystem::create_directory(dir, ec)) {
+      path = dir.string();
+      return;
+    }
+  }
+  throw std::runtime_error("no temporary directory could be made");
 }
 
 TempDir::~TempDir() {
@@ -122,8 +181,8 @@ void WriteFileBytes(const std::string& path, std::string_view bytes) {
 }
 
 bool FileExists(const std::string& path) {
-  struct stat st;
-  return ::stat(path.c_str(), &st) == 0;
+  std::error_code ec;
+  return std::filesystem::exists(path, ec);
 }
 
 std::string ReferencePath(const std::string& rel) { return std::string(PW_TEST_DATA) + "/" + rel; }

@@ -9,8 +9,9 @@
 
 namespace pwtest {
 
-// Hands the console model a device whose keys come from `keys` (an
-// in-memory file, so any length works) and whose output goes nowhere.
+// Hands the console model a device whose keys come from `keys` (read as a
+// script from an in-memory file, or a temporary file on Windows, so any
+// length works) and whose output goes nowhere.
 void AttachScriptedKeys(pw::ConsoleScreen& s, std::string_view keys);
 
 // How many beeps the screen's device has sounded.

@@ -1,0 +1,496 @@
+#!/usr/bin/env bash
+# The Windows program: cross-built with mingw-w64 and tested under Wine.
+#
+#   1. packages         the cross compiler, Wine, GoogleTest's source, tmux
+#   2. gmp-mpfr         GMP and MPFR built for Windows from Debian's source
+#                       packages (no mingw packages exist), kept in a cache
+#                       folder between runs
+#   3. linux-build      the Linux program, to compare bytes with
+#                       (PW_LINUX_BUILD=dir uses a build folder that has it)
+#   4. windows-build    pivotwright.exe and the Windows test programs; the
+#                       program must be a 64-bit console program that needs
+#                       no DLL beyond Windows' own
+#   5. wine-prefix      one Wine prefix for the whole run
+#   6. unit-tests       the Windows test programs under Wine (and MPFR's
+#                       Windows build checked against Linux's)
+#   7. piped-runs       pivotwright.exe under Wine with keys from a file and
+#                       the screen into a file: action 3 for the reference
+#                       set-ups, action 2's drawing, the screen bytes and the
+#                       exit status at the end of input, all against Linux
+#   8. console-e2e      pivotwright.exe on Wine's console in tmux: the main
+#                       screen and its colours, an action, Ctrl+C, "4"; and
+#                       the CPU time the program costs while it waits
+#   9. package          cpack -G ZIP
+#
+# Prints the time of each phase; exits non-zero on any failure.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+ROOT=$PWD
+
+WIN_BUILD=$ROOT/${PW_WINDOWS_BUILD:-build-windows}
+DEPS_CACHE=${PW_WINDOWS_DEPS_CACHE:-/var/cache/pivotwright/mingw-w64}
+export WINEPREFIX=${WINEPREFIX:-$ROOT/build-wine/prefix}
+export WINEDEBUG=-all
+export WINEARCH=win64
+# No Mono or Gecko installer prompts when the prefix is made.
+export WINEDLLOVERRIDES="mscoree,mshtml="
+TRIPLE=x86_64-w64-mingw32
+WORK=$(mktemp -d /tmp/pw-windows.XXXXXX)
+SESSION=pw-windows-$$
+passed=0
+failed=0
+
+# A tmux server of this run's own, so no other session is touched.
+# UTF-8, so that characters beyond ASCII reach the terminal as typed.
+T() { LANG=C.UTF-8 tmux -u -L "$SESSION" "$@"; }
+
+cleanup() {
+  T kill-server 2>/dev/null || true
+  WINEPREFIX=$WINEPREFIX wineserver -k 2>/dev/null || true
+  rm -rf "$WORK"
+}
+trap cleanup EXIT
+
+phase_name=""
+phase_start=0
+timings=()
+phase() {
+  phase_end
+  phase_name=$1
+  phase_start=$(date +%s.%N)
+  echo "== windows: $phase_name"
+}
+phase_end() {
+  if [ -n "$phase_name" ]; then
+    local t
+    t=$(echo "$(date +%s.%N) - $phase_start" | bc)
+    timings+=("$(printf '%-14s %7.1f s' "$phase_name" "$t")")
+    printf 'windows: phase %s took %.1f s\n' "$phase_name" "$t"
+  fi
+  phase_name=""
+}
+
+ok() {
+  passed=$((passed + 1))
+  echo "  ok: $*"
+}
+fail() {
+  failed=$((failed + 1))
+  echo "  FAILED: $*" >&2
+}
+check() {  # check "what" command...
+  local what=$1
+  shift
+  if "$@"; then ok "$what"; else fail "$what"; fi
+}
+
+# ---- 1. packages -------------------------------------------------------------
+phase packages
+need=(g++ cmake make bc python3 tmux m4 dpkg-dev xz-utils libncurses-dev
+      g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
+      wine wine64 googletest libgmp-dev libmpfr-dev)
+missing=()
+for p in "${need[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "  installing: ${missing[*]}"
+  apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}" >/dev/null
+fi
+
+# ---- 2. GMP and MPFR for Windows ---------------------------------------------
+# Built once per machine and compiler into DEPS_CACHE/<key>; the key names
+# the source versions and the compiler, so a change of either rebuilds.
+phase gmp-mpfr
+gmp_version=$(dpkg-query -W -f='${source:Version}\n' libgmp-dev 2>/dev/null | head -1)
+mpfr_version=$(dpkg-query -W -f='${source:Version}\n' libmpfr-dev 2>/dev/null | head -1)
+cc_version=$($TRIPLE-gcc-posix -dumpversion)
+deps_key="gmp-${gmp_version}_mpfr-${mpfr_version}_gcc-${cc_version}"
+DEPS=$DEPS_CACHE/${deps_key//[^A-Za-z0-9._-]/_}
+if [ -f "$DEPS/.complete" ]; then
+  echo "  cached in $DEPS"
+else
+  rm -rf "$DEPS" "$DEPS.src"
+  mkdir -p "$DEPS.src/apt/lists/partial" "$DEPS.src/apt/archives/partial" "$DEPS.src/apt/sources"
+  # The source packages through a private apt configuration: deb-src for
+  # the system's own Debian release, without touching the system's lists.
+  . /etc/os-release
+  cat > "$DEPS.src/apt/sources/debian-src.sources" <<EOF
+Types: deb-src
+URIs: http://deb.debian.org/debian
+Suites: ${VERSION_CODENAME}
+Components: main
+Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
+EOF
+  apt_opts=(-o "Dir::Etc::SourceList=/dev/null" -o "Dir::Etc::SourceParts=$DEPS.src/apt/sources"
+            -o "Dir::State::Lists=$DEPS.src/apt/lists" -o "Dir::Cache=$DEPS.src/apt")
+  apt-get "${apt_opts[@]}" -qq update
+  (cd "$DEPS.src" && apt-get "${apt_opts[@]}" -qq source gmp mpfr4 >/dev/null)
+  gmp_src=$(find "$DEPS.src" -mindepth 1 -maxdepth 1 -type d -name 'gmp-*' | head -1)
+  mpfr_src=$(find "$DEPS.src" -mindepth 1 -maxdepth 1 -type d -name 'mpfr4-*' | head -1)
+  # Debian's GMP source has no manual; its own build regenerates the build
+  # files without the doc folder, which here is simply left out.
+  sed -i 's| doc/Makefile||' "$gmp_src/configure"
+  sed -i 's/^\(SUBDIRS = .*\) doc$/\1/' "$gmp_src/Makefile.in"
+  cross=(--host=$TRIPLE --build="$(gcc -dumpmachine)" --prefix="$DEPS" --disable-shared --enable-static
+         CC=$TRIPLE-gcc-posix AR=$TRIPLE-ar RANLIB=$TRIPLE-ranlib NM=$TRIPLE-nm STRIP=$TRIPLE-strip
+         CFLAGS=-O2)
+  mkdir -p "$gmp_src/build" "$mpfr_src/build"
+  (cd "$gmp_src/build" && ../configure "${cross[@]}" >/dev/null && make -j"$(nproc)" >/dev/null &&
+     make install >/dev/null)
+  (cd "$mpfr_src/build" && ../configure "${cross[@]}" --with-gmp="$DEPS" >/dev/null &&
+     make -j"$(nproc)" >/dev/null && make install >/dev/null)
+  rm -rf "$DEPS.src"
+  touch "$DEPS/.complete"
+fi
+check "static GMP and MPFR for Windows in $DEPS" test -f "$DEPS/lib/libmpfr.a" -a -f "$DEPS/lib/libgmp.a"
+
+# ---- 3. the Linux program -----------------------------------------------------
+phase linux-build
+if [ -n "${PW_LINUX_BUILD:-}" ]; then
+  LINUX_EXE=$PW_LINUX_BUILD/pivotwright
+else
+  cmake -S . -B "$ROOT/build-windows-linux-ref" -DPW_TESTS=OFF >/dev/null
+  cmake --build "$ROOT/build-windows-linux-ref" --target pivotwright -j"$(nproc)" >/dev/null
+  LINUX_EXE=$ROOT/build-windows-linux-ref/pivotwright
+fi
+check "Linux program $LINUX_EXE" test -x "$LINUX_EXE"
+
+# ---- 4. the Windows program and tests ----------------------------------------
+phase windows-build
+cmake -S . -B "$WIN_BUILD" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
+  -DPW_WINDOWS_DEPS="$DEPS" -DPW_TESTS=ON >/dev/null
+cmake --build "$WIN_BUILD" -j"$(nproc)" >/dev/null
+EXE=$WIN_BUILD/pivotwright.exe
+headers=$($TRIPLE-objdump -p "$EXE")
+check "pivotwright.exe is a 64-bit program" grep -q '^Magic.*020b' <<<"$headers"
+check "pivotwright.exe is a console program" grep -q 'Subsystem.*(Windows CUI)' <<<"$headers"
+dlls=$(grep 'DLL Name:' <<<"$headers" | awk '{print tolower($3)}' | sort | tr '\n' ' ')
+echo "  imports: $dlls"
+only_system_dlls() {
+  local d
+  for d in $dlls; do
+    case $d in
+      kernel32.dll | user32.dll | msvcrt.dll | advapi32.dll | shell32.dll | ws2_32.dll) ;;
+      *) echo "  not a Windows DLL: $d" >&2; return 1 ;;
+    esac
+  done
+}
+check "pivotwright.exe needs no DLL beyond Windows' own" only_system_dlls
+
+# ---- 5. the Wine prefix ---------------------------------------------------------
+phase wine-prefix
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+  mkdir -p "$(dirname "$WINEPREFIX")"
+  wine wineboot --init >/dev/null 2>&1 || true
+  wineserver -w
+fi
+check "Wine prefix $WINEPREFIX" test -f "$WINEPREFIX/system.reg"
+
+# ---- 6. the Windows test programs ---------------------------------------------
+phase unit-tests
+if (cd "$WIN_BUILD" && ctest); then
+  ok "Windows test programs under Wine"
+else
+  fail "Windows test programs under Wine"
+  # What failed, without the pages of file contents a failed comparison
+  # prints.
+  (cd "$WIN_BUILD" && ctest --rerun-failed --output-on-failure 2>&1 |
+     grep -E 'Failure|FAILED|Which is|trace:|_test.cpp' | cut -c1-300 | head -60) || true
+fi
+# The multiple-precision fallback of the tangent: MPFR built for Windows
+# gives the bits Linux's MPFR gives.
+cat > "$WORK/mpfr_check.c" <<'EOF'
+#include <mpfr.h>
+#include <stdio.h>
+int main(void) {
+  mpfr_t x, y;
+  mpfr_inits2(64, x, y, (mpfr_ptr)0);
+  for (int i = 1; i <= 2000; ++i) {
+    mpfr_set_d(x, i * 0.00123, MPFR_RNDN);
+    mpfr_tan(y, x, MPFR_RNDN);
+    mpfr_printf("%.20Ra ", y);
+    mpfr_atan(y, x, MPFR_RNDN);
+    mpfr_printf("%.20Ra\n", y);
+  }
+  return 0;
+}
+EOF
+$TRIPLE-gcc-posix -O2 -static -I"$DEPS/include" "$WORK/mpfr_check.c" -o "$WORK/mpfr_check.exe" \
+  -L"$DEPS/lib" -lmpfr -lgmp
+gcc -O2 "$WORK/mpfr_check.c" -o "$WORK/mpfr_check" -lmpfr -lgmp
+"$WORK/mpfr_check" > "$WORK/mpfr.linux"
+wine "$WORK/mpfr_check.exe" | tr -d '\r' > "$WORK/mpfr.windows"
+check "MPFR for Windows agrees with Linux's on 4000 results" cmp -s "$WORK/mpfr.linux" "$WORK/mpfr.windows"
+
+# ---- 7. piped runs ----------------------------------------------------------------
+phase piped-runs
+# Runs both programs in fresh folders with the same keys: run NAME KEYS
+run_both() {
+  local name=$1 keys=$2 os
+  for os in linux windows; do
+    mkdir -p "$WORK/$name/$os"
+    printf '%s' "$keys" > "$WORK/$name/keys"
+    set +e
+    if [ $os = linux ]; then
+      (cd "$WORK/$name/$os" && "$LINUX_EXE" < "$WORK/$name/keys" > screen.out)
+    else
+      (cd "$WORK/$name/$os" && wine "$EXE" < "$WORK/$name/keys" > screen.out)
+    fi
+    echo $? > "$WORK/$name/$os/status"
+    set -e
+  done
+}
+same() {  # same NAME FILE: the file is the same on both
+  cmp -s "$WORK/$1/linux/$2" "$WORK/$1/windows/$2"
+}
+status_is() {  # status_is NAME OS STATUS
+  [ "$(cat "$WORK/$1/$2/status")" = "$3" ]
+}
+for setup in "$ROOT"/tests/data/action3/*/; do
+  name=$(basename "$setup")
+  # typed.txt: one `label: "text"` line per prompt; the pivot distance is
+  # typed only when the arm length is empty.  Then "4" quits (the closing
+  # prompt's key is left for the main screen when keys come from a file).
+  keys=$(python3 - "$setup/typed.txt" <<'EOF'
+import re, sys
+t = [re.search(r'"(.*)"', line).group(1) for line in open(sys.argv[1])]
+keys = "3\r" + t[0] + "\r" + ("" if t[0] else t[1] + "\r") + "".join(x + "\r" for x in t[2:6]) + "4\r"
+sys.stdout.write(keys)
+EOF
+)
+  run_both "$name" "$keys"
+  for f in data.txt graph.txt; do
+    check "action 3 $name: Windows $f is the reference" cmp "$WORK/$name/windows/$f" "$setup/$f"
+    check "action 3 $name: Linux $f is the reference" cmp -s "$WORK/$name/linux/$f" "$setup/$f"
+  done
+  check "action 3 $name: the same screen bytes" same "$name" screen.out
+  check "action 3 $name: status 0 after 4" status_is "$name" windows 0
+done
+run_both action2 $'2\r60.325\r146.05\rY\r4\r'
+check "action 2: protractor.emf written" test -s "$WORK/action2/windows/protractor.emf"
+check "action 2: the same protractor.emf" same action2 protractor.emf
+check "action 2: the same screen bytes" same action2 screen.out
+run_both action1 $'1\r240\r\r60.325\r146.05\r4\r'
+check "action 1: the same screen bytes" same action1 screen.out
+run_both rejected $'\r12\r 1\r01\r\r\r\r\r\r\r4\r'
+check "rejected choices: the same screen bytes, beeps included" same rejected screen.out
+for cut in "1\r240\r" "" "3\r240\r16\r22\r60\r146\r" "2\r60\r146\r"; do
+  name=end-$(printf '%s' "$cut" | tr -c 'A-Za-z0-9' '_')
+  run_both "$name" "$(printf "$cut")"
+  check "end of input after '$cut': status 1" status_is "$name" windows 1
+  check "end of input after '$cut': the same screen bytes" same "$name" screen.out
+done
+
+# ---- 8. the program on Wine's console, in tmux -------------------------------------
+phase console-e2e
+E2E=$WORK/console
+mkdir -p "$E2E"
+# Wine gives the program a console backed by the terminal it runs in.
+T new-session -d -s "$SESSION" -x 90 -y 30 \
+  "cd '$E2E' && LANG=C.UTF-8 WINEPREFIX='$WINEPREFIX' WINEDEBUG=-all wine '$EXE'; echo \$? > '$E2E/status'; sleep 3600"
+
+# The screen as a user sees it: each row's text and, per cell, the colours
+# tmux shows (ANSI numbers), from `capture-pane -e`.
+cat > "$WORK/screen.py" <<'EOF'
+import re, sys
+import signal
+signal.signal(signal.SIGPIPE, signal.SIG_DFL)
+text, colours = [], []
+# tmux sends the colours only where they change, so they carry on from one
+# row to the next.
+fg, bg = "39", "49"
+for line in sys.stdin.read().split("\n")[:30]:
+    row, cols = "", []
+    for part in re.split(r"(\x1b\[[0-9;]*m)", line):
+        if part.startswith("\x1b["):
+            codes = part[2:-1].split(";") if part[2:-1] else ["0"]
+            for c in codes:
+                n = int(c or 0)
+                if n == 0: fg, bg = "39", "49"
+                elif 30 <= n <= 37 or 90 <= n <= 97 or n == 39: fg = str(n)
+                elif 40 <= n <= 47 or 100 <= n <= 107 or n == 49: bg = str(n)
+        else:
+            row += part
+            cols += [fg + "/" + bg] * len(part)
+    text.append(row)
+    colours.append((cols, fg + "/" + bg))
+mode = sys.argv[1]
+if mode == "text":
+    print("\n".join(text))
+elif mode == "main-colours":
+    # The main screen: bright white behind every cell; the menu texts (rows
+    # 12, 14, 16, 18 from column 13) in dark grey, all other text black.
+    # tmux leaves out the blanks at the end of a row; they have the colours
+    # in force there.
+    bad = 0
+    for r, (cols, at_end) in enumerate(colours, 1):
+        cols = cols + [at_end] * (90 - len(cols))
+        chars = text[r - 1].ljust(90)
+        for c in range(1, 91):
+            fg, bg = cols[c - 1].split("/")
+            menu = r in (12, 14, 16, 18) and c >= 13
+            wrong = bg != "107" or (chars[c - 1] != " " and fg != ("90" if menu else "30"))
+            if wrong:
+                if bad < 5: print(f"  row {r} column {c}: {cols[c - 1]}", file=sys.stderr)
+                bad += 1
+    print(f"  {len(colours) * 90} cells looked at, {bad} in the wrong colours")
+    sys.exit(1 if bad else 0)
+EOF
+screen_text() { T capture-pane -t "$SESSION" -p -e | python3 "$WORK/screen.py" text; }
+wait_for() {  # wait_for TEXT SECONDS
+  local end=$((SECONDS + $2))
+  while [ $SECONDS -lt $end ]; do
+    screen_text | grep -qF -- "$1" && return 0
+    sleep 0.2
+  done
+  echo "  timed out waiting for: $1" >&2
+  screen_text | sed 's/^/  | /' >&2
+  return 1
+}
+row() { screen_text | sed -n "$1p" | sed 's/ *$//'; }
+wait_row() {  # wait_row ROW TEXT SECONDS
+  local end=$((SECONDS + $3))
+  while [ $SECONDS -lt $end ]; do
+    [ "$(row "$1")" = "$2" ] && return 0
+    sleep 0.2
+  done
+  echo "  row $1: '$(row "$1")'" >&2
+  return 1
+}
+row_is() {  # row_is ROW TEXT
+  [ "$(row "$1")" = "$2" ] || { echo "  row $1: '$(row "$1")'" >&2; return 1; }
+}
+
+if wait_for "Select an action" 90; then
+  ok "main screen shown on Wine's console"
+  screen_text | sed 's/^/  | /'
+  check "row 2: the name and version" row_is 2 "   Pivotwright v1.01"
+  check "row 9: Select an action" row_is 9 "                                   Select an action"
+  check "row 12: action 1" row_is 12 "         1) Calculate optimum overhang and offset for specified arm dimensions"
+  check "row 14: action 2" row_is 14 "         2) Calculate zero tracking error radii for specified groove dimensions"
+  check "row 16: action 3" row_is 16 "         3) Generate graph data for LTE and LTE distortion versus groove radius"
+  check "row 18: quit" row_is 18 "         4) Quit"
+  check "row 21: the entry hint" row_is 21 \
+    "                     Type the action number and <Enter> to initiate"
+  colours_right() { T capture-pane -t "$SESSION" -p -e | python3 "$WORK/screen.py" main-colours; }
+  check "colours: black and dark grey on bright white" colours_right
+  check "cursor shown at row 25, column 10" \
+    test "$(T display -t "$SESSION" -p '#{cursor_y},#{cursor_x},#{cursor_flag}')" = "24,9,1"
+  check "window title" test "$(T display -t "$SESSION" -p '#{pane_title}')" = "Pivotwright"
+
+  # Idle: the CPU time of the program and of every Wine process of this
+  # prefix over 10 seconds at the main screen.
+  cat > "$WORK/cpu.py" <<'EOF'
+import os, sys, time
+prefix = sys.argv[1].encode()
+tick = os.sysconf("SC_CLK_TCK")
+def wine_processes():
+    found = {}
+    for pid in os.listdir("/proc"):
+        if not pid.isdigit(): continue
+        try:
+            env = open(f"/proc/{pid}/environ", "rb").read().split(b"\0")
+            if b"WINEPREFIX=" + prefix not in env: continue
+            fields = open(f"/proc/{pid}/stat").read().rsplit(")", 1)[1].split()
+            name = open(f"/proc/{pid}/comm").read().strip()
+            found[pid] = (name, int(fields[11]) + int(fields[12]))
+        except OSError:
+            pass
+    return found
+before = wine_processes()
+time.sleep(10)
+after = wine_processes()
+total = program = 0
+found = 0
+by_name = {}
+for pid, (name, t) in after.items():
+    used = t - before.get(pid, (name, t))[1]
+    total += used
+    by_name[name] = by_name.get(name, 0) + used
+    if "pivotwright" in name:
+        program += used
+        found += 1
+if not found: program = 10**9  # no program to measure: the check fails
+top = sorted(by_name.items(), key=lambda x: -x[1])[:4]
+print(f"{program * 1000 // tick} {total * 1000 // tick} {len(after)}",
+      ", ".join(f"{n} {u * 1000 // tick} ms" for n, u in top))
+EOF
+  read -r cpu_program cpu_all nprocs cpu_top < <(python3 "$WORK/cpu.py" "$WINEPREFIX")
+  echo "  idle for 10 s at the main screen: pivotwright.exe ${cpu_program} ms CPU," \
+       "all ${nprocs} Wine processes ${cpu_all} ms CPU (most: ${cpu_top})"
+  check "idle: pivotwright.exe used under 100 ms of CPU in 10 s" test "$cpu_program" -lt 100
+
+  # Ctrl+C is an ordinary key: nothing happens.
+  before_ctrl_c=$(screen_text)
+  T send-keys -t "$SESSION" C-c
+  sleep 2
+  check "Ctrl+C: the program goes on" test ! -e "$E2E/status"
+  check "Ctrl+C: nothing echoed" test "$(screen_text)" = "$before_ctrl_c"
+
+  # Rejected entries walk down from row 25; the line end on row 30 scrolls
+  # the whole screen up one row.
+  for _ in 1 2 3 4 5 6; do
+    T send-keys -t "$SESSION" Enter
+    sleep 0.3
+  done
+  check "six rejected entries: the screen scrolled up one row" wait_row 1 "   Pivotwright v1.01" 20
+  check "six rejected entries: the menu moved up with it" \
+    row_is 8 "                                   Select an action"
+  check "six rejected entries: the cursor on row 30, column 10" \
+    test "$(T display -t "$SESSION" -p '#{cursor_y},#{cursor_x}')" = "29,9"
+
+  # Action 3 with the arm-240 set-up: the saved message, the files.
+  T send-keys -t "$SESSION" 3 Enter
+  wait_for "Effective arm length" 20 || true
+  for k in 240 16 22 60 146; do
+    T send-keys -t "$SESSION" "$k" Enter
+    sleep 0.3
+  done
+  if wait_for "The data has been saved" 60; then
+    check "action 3: row 20 says where the files went" row_is 20 \
+      "      The data has been saved to data.txt and graph.txt in the parent directory"
+    check "action 3: data.txt as the reference" cmp -s "$E2E/data.txt" "$ROOT/tests/data/action3/arm-240/data.txt"
+    check "action 3: graph.txt as the reference" cmp -s "$E2E/graph.txt" "$ROOT/tests/data/action3/arm-240/graph.txt"
+  else
+    fail "action 3 on Wine's console"
+  fi
+  T send-keys -t "$SESSION" Space
+  check "back at the main screen after a key" wait_for "Select an action" 20
+  # A character of the code page's upper half: typed as UTF-8, echoed
+  # through the console's code page, taken back by Backspace.
+  T send-keys -t "$SESSION" -l "é"
+  check "é echoes as itself" wait_row 25 "         é" 10
+  T send-keys -t "$SESSION" BSpace
+  check "Backspace takes it back" wait_row 25 "" 10
+  T send-keys -t "$SESSION" 4 Enter
+  end=$((SECONDS + 30))
+  while [ ! -e "$E2E/status" ] && [ $SECONDS -lt $end ]; do sleep 0.2; done
+  check "\"4\" ends the program with status 0" test "$(cat "$E2E/status" 2>/dev/null)" = 0
+  check "after the program: the cursor shown" test "$(T display -t "$SESSION" -p '#{cursor_flag}')" = 1
+  check "after the program: the title given back" test "$(T display -t "$SESSION" -p '#{pane_title}')" != Pivotwright
+  check "after the program: its last screen still there" row_is 25 "         4"
+else
+  fail "main screen shown on Wine's console"
+fi
+T kill-server 2>/dev/null || true
+
+# ---- 9. the package ------------------------------------------------------------------
+phase package
+rm -f "$WIN_BUILD"/pivotwright-*-win64.zip
+(cd "$WIN_BUILD" && cpack -G ZIP >/dev/null)
+ZIP=$WIN_BUILD/pivotwright-1.01-win64.zip
+check "pivotwright-1.01-win64.zip made" test -f "$ZIP"
+listing=$(python3 -c "import sys, zipfile; print('\n'.join(sorted(zipfile.ZipFile(sys.argv[1]).namelist())))" "$ZIP")
+check "the zip holds pivotwright.exe and README.txt" test "$listing" = $'README.txt\npivotwright.exe'
+mkdir -p "$WORK/zip"
+python3 -c "import sys, zipfile; zipfile.ZipFile(sys.argv[1]).extractall(sys.argv[2])" "$ZIP" "$WORK/zip"
+run_zip() { (cd "$WORK/zip" && printf '4\r' | wine ./pivotwright.exe > screen.out); }
+check "the packaged program runs" run_zip
+
+phase_end
+echo "windows: phase times"
+printf '  %s\n' "${timings[@]}"
+echo "windows: $passed passed, $failed failed"
+[ "$failed" -eq 0 ]

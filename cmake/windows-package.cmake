@@ -1,0 +1,27 @@
+# The Windows package: `cpack -G ZIP` in a Windows build folder gives
+# pivotwright-1.01-win64.zip with the program and a short text on how to
+# run it.  Include it from the top-level CMakeLists.txt, after the
+# pivotwright target, for Windows builds:
+#   if(WIN32)
+#     include(cmake/windows-package.cmake)
+#   endif()
+set(PW_WINDOWS_VERSION 1.01)
+
+install(TARGETS pivotwright RUNTIME DESTINATION .)
+# The text with Windows line ends, so that every editor shows it right.
+file(READ ${CMAKE_CURRENT_LIST_DIR}/windows-readme.txt pw_windows_readme)
+string(REPLACE "\r\n" "\n" pw_windows_readme "${pw_windows_readme}")
+string(REPLACE "\n" "\r\n" pw_windows_readme "${pw_windows_readme}")
+file(WRITE ${CMAKE_BINARY_DIR}/README.txt "${pw_windows_readme}")
+install(FILES ${CMAKE_BINARY_DIR}/README.txt DESTINATION .)
+
+set(CPACK_GENERATOR ZIP)
+set(CPACK_PACKAGE_NAME pivotwright)
+set(CPACK_PACKAGE_VERSION ${PW_WINDOWS_VERSION})
+set(CPACK_PACKAGE_VENDOR "The Pivotwright authors")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "alignment geometry of pivoted record-player tone arms")
+set(CPACK_PACKAGE_FILE_NAME pivotwright-${PW_WINDOWS_VERSION}-win64)
+# The files at the top of the archive, not in a folder of their own.
+set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
+set(CPACK_STRIP_FILES ON)
+include(CPack)

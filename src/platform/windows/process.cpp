@@ -1,0 +1,26 @@
+#include "platform/process.h"
+
+#include "platform/native_handle.h"
+
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+
+namespace pw {
+
+// The module handle is where the program is loaded; its low 32 bits tell
+// this program apart from other modules of the same process.
+int32_t ProgramInstance() {
+  const auto address = reinterpret_cast<uintptr_t>(GetModuleHandleW(nullptr));
+  return static_cast<int32_t>(static_cast<uint32_t>(address & 0xFFFFFFFFu));
+}
+
+// The process's standard error (kNoHandle when it has none).
+NativeHandle StandardError() {
+  const HANDLE h = GetStdHandle(STD_ERROR_HANDLE);
+  if (h == nullptr || h == INVALID_HANDLE_VALUE) return kNoHandle;
+  return reinterpret_cast<NativeHandle>(h);
+}
+
+}  // namespace pw
