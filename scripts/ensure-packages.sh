@@ -1,12 +1,15 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building and testing need, when missing.
-# Usage: scripts/ensure-packages.sh build|test
+# Usage: scripts/ensure-packages.sh build|test [more packages...]
+# (CI names the extra packages of its own builds, such as clang.)
 set -euo pipefail
 
 need=(g++ cmake make)
 if [ "${1:-build}" = test ]; then
   need+=(libgtest-dev tmux emf2svg)
 fi
+[ $# -gt 0 ] && shift
+need+=("$@")
 
 missing=()
 for p in "${need[@]}"; do
