@@ -127,7 +127,9 @@ cleanup() {
     unmount_root || { say "could not unmount everything under $root" >&2; [ "$rc" -eq 0 ] && rc=1; }
     say "root kept in $root"
   else
+    local start=$SECONDS
     remove_root || { [ "$rc" -eq 0 ] && rc=1; }
+    say "removing the root took $((SECONDS - start)) s"
   fi
   exit "$rc"
 }
