@@ -55,7 +55,7 @@ void BM_WriteGraphFiles(benchmark::State& state) {
   const char* data = scratch.data;
   const char* graph = scratch.graph;
   for (auto _ : state) {
-    const pw::GraphFilesResult r = pw::WriteGraphFiles(in, data, graph);
+    pw::GraphFilesResult r = pw::WriteGraphFiles(in, data, graph);
     if (r.data_error != 0 || r.graph_error != 0) state.SkipWithError("write failed");
     benchmark::DoNotOptimize(r);
   }

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building, testing or benchmarking need,
 # when missing, and says what it is doing while it does.
-# Usage: scripts/ensure-packages.sh build|test|bench|pictures
+# Usage: scripts/ensure-packages.sh build|test|bench|pictures [more packages...]
+# (CI names the extra packages of its own builds, such as clang.)
 set -euo pipefail
 
 need=(g++ cmake make libncurses-dev)
@@ -10,8 +11,10 @@ case "${1:-build}" in
   test) need+=(libgtest-dev tmux emf2svg gnuplot-nox dpkg-dev groff-base) ;;
   bench) need+=(libbenchmark-dev) ;;
   pictures) need+=(tmux emf2svg librsvg2-bin gnuplot-nox python3) ;;
-  *) echo "usage: $0 build|test|bench|pictures" >&2; exit 2 ;;
+  *) echo "usage: $0 build|test|bench|pictures [more packages...]" >&2; exit 2 ;;
 esac
+[ $# -gt 0 ] && shift
+need+=("$@")
 
 missing=()
 for p in "${need[@]}"; do

@@ -18,6 +18,19 @@
 #include "e2e/waits.h"
 #include "support/test_support.h"
 
+// Whether this build runs under the address sanitizer (g++ and clang say so
+// in different ways).
+#if defined(__SANITIZE_ADDRESS__)
+#define PW_ADDRESS_SANITIZER 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define PW_ADDRESS_SANITIZER 1
+#endif
+#endif
+#ifndef PW_ADDRESS_SANITIZER
+#define PW_ADDRESS_SANITIZER 0
+#endif
+
 namespace {
 
 using pwtest::ShellQuote;
@@ -159,7 +172,7 @@ TEST_F(FaultFiles, DeletedWorkingDirectoryIsReportedAndNothingIsRecreated) {
 // pipe, and reads the program's peak memory while it waits at the closing
 // prompt.  Returns the peak in KiB, or -1.
 long PeakMemoryOfGrid(const std::string& dir, const std::string& outer) {
-#if defined(__SANITIZE_ADDRESS__)
+#if PW_ADDRESS_SANITIZER
   // The address sanitizer holds freed blocks back (its quarantine), which
   // would count every short-lived text of every row; without it the peak
   // shows what the program itself keeps.
@@ -181,7 +194,7 @@ long PeakMemoryOfGrid(const std::string& dir, const std::string& outer) {
   close(keys);
   int status = 0;
   waitpid(pid, &status, 0);
-#if defined(__SANITIZE_ADDRESS__)
+#if PW_ADDRESS_SANITIZER
   if (old) setenv("ASAN_OPTIONS", old, 1);
   else unsetenv("ASAN_OPTIONS");
 #endif
