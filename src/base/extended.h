@@ -15,20 +15,22 @@
 #include <cfloat>
 #include <cstdint>
 
-#if !defined(PW_SOFT_EXTENDED) && LDBL_MANT_DIG == 64
+#if !defined(PW_SOFT_EXTENDED) && LDBL_MANT_DIG == 64 && (defined(__x86_64__) || defined(__i386__))
 #define PW_HARDWARE_EXTENDED 1
 #else
 #define PW_HARDWARE_EXTENDED 0
 #endif
 
-#if !PW_HARDWARE_EXTENDED
+// The software type is compiled in every build, so that it can be checked
+// against the hardware where both exist.
 #include "base/soft_extended.h"
-#endif
 
 namespace pw {
 
 #if PW_HARDWARE_EXTENDED
 using Extended = long double;
+#else
+using Extended = SoftExtended;
 #endif
 
 // The exact value significand * 2^exponent (the significand has at most 64
@@ -73,6 +75,10 @@ ExtendedRange AtanRange(Extended x);
 // Does nothing where Extended is not the x87 type.
 void UseExtendedPrecision();
 
+// The same number as a SoftExtended and back (the same bits).
+SoftExtended ToSoftExtended(Extended x);
+Extended FromSoftExtended(SoftExtended x);
+
 #if PW_HARDWARE_EXTENDED
 
 inline Extended ExtendedInfinity() { return __builtin_huge_vall(); }
@@ -89,6 +95,16 @@ inline uint64_t ToUInt64(Extended x) {
   if (!(x >= 0 && x < 0x1p64L) || x != __builtin_truncl(x)) return 0;
   return static_cast<uint64_t>(x);
 }
+inline SoftExtended ToSoftExtended(Extended x) { return SoftFromX87(x); }
+inline Extended FromSoftExtended(SoftExtended x) { return X87FromSoft(x); }
+
+#else
+
+// Sqrt, Fabs, Floor, Ceil, RoundHalfEven, BinaryExponent, IsNaN, IsInf,
+// ToDouble and ToUInt64 are the software type's own (soft_extended.h).
+inline Extended ExtendedInfinity() { return SoftExtended::Infinity(); }
+inline SoftExtended ToSoftExtended(Extended x) { return x; }
+inline Extended FromSoftExtended(SoftExtended x) { return x; }
 
 #endif
 
