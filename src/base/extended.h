@@ -49,6 +49,7 @@ int BinaryExponent(Extended x);       // e with 2^e <= |x| < 2^(e+1), x finite a
 bool IsNaN(Extended x);
 bool IsInf(Extended x);
 double ToDouble(Extended x);          // rounded to nearest, halves to even
+float ToFloat(Extended x);            // rounded to nearest, halves to even
 // An integral value in [0, 2^64) as an integer; anything else gives 0.
 uint64_t ToUInt64(Extended x);
 
@@ -91,6 +92,7 @@ inline int BinaryExponent(Extended x) { return __builtin_ilogbl(x); }
 inline bool IsNaN(Extended x) { return __builtin_isnan(x); }
 inline bool IsInf(Extended x) { return __builtin_isinf(x); }
 inline double ToDouble(Extended x) { return static_cast<double>(x); }
+inline float ToFloat(Extended x) { return static_cast<float>(x); }
 inline uint64_t ToUInt64(Extended x) {
   if (!(x >= 0 && x < 0x1p64L) || x != __builtin_truncl(x)) return 0;
   return static_cast<uint64_t>(x);
@@ -101,7 +103,7 @@ inline Extended FromSoftExtended(SoftExtended x) { return X87FromSoft(x); }
 #else
 
 // Sqrt, Fabs, Floor, Ceil, RoundHalfEven, BinaryExponent, IsNaN, IsInf,
-// ToDouble and ToUInt64 are the software type's own (soft_extended.h).
+// ToDouble, ToFloat and ToUInt64 are the software type's own (soft_extended.h).
 inline Extended ExtendedInfinity() { return SoftExtended::Infinity(); }
 inline SoftExtended ToSoftExtended(Extended x) { return x; }
 inline Extended FromSoftExtended(SoftExtended x) { return x; }

@@ -2,6 +2,7 @@
 // subnormal results) and the operations that are not on the hot path.
 #include "base/soft_extended.h"
 
+#include <bit>
 #include <climits>
 #include <cmath>
 
@@ -210,52 +211,72 @@ int BinaryExponent(SoftExtended x) {
   return x.Unpack().exponent;
 }
 
-double ToDouble(SoftExtended x) {
-  const uint64_t sign = x.Negative() ? uint64_t{1} << 63 : 0;
-  uint64_t bits;
+namespace {
+
+// The bits of x in a binary interchange format with a `precision`-bit
+// significand and exponents up to `emax` (double: 53 and 1023; float: 24
+// and 127), rounded as the x87 stores to memory: to nearest, halves to
+// even, with the format's subnormals and overflow to infinity.
+uint64_t BinaryBits(SoftExtended x, int precision, int emax) {
+  const int fraction_bits = precision - 1;
+  const int emin = 1 - emax;
+  const uint64_t exponent_field = static_cast<uint64_t>(2 * emax + 1);  // all ones
+  const uint64_t sign = x.Negative() ? uint64_t{1} << (fraction_bits + std::bit_width(exponent_field)) : 0;
+  const uint64_t infinity = sign | (exponent_field << fraction_bits);
   if (x.BiasedExponent() == S::kExponentMask && (x.Significand() & kIntegerBit) != 0) {
-    if (x.IsInf()) {
-      bits = sign | (uint64_t{0x7FF} << 52);
-    } else {  // NaN: the top of the payload, quiet
-      bits = sign | (uint64_t{0x7FF} << 52) | (uint64_t{1} << 51) |
-             ((x.Significand() >> 11) & ((uint64_t{1} << 52) - 1));
-    }
-  } else if (Unsupported(x)) {
-    bits = (uint64_t{0xFFF8} << 48);  // the double's indefinite
-  } else if (x.IsZero()) {
-    bits = sign;
-  } else {
-    const S::Unpacked u = x.Unpack();
-    if (u.exponent > 1023) {
-      bits = sign | (uint64_t{0x7FF} << 52);
-    } else {
-      // Keep 53 bits, fewer for a double subnormal; the rest decide.
-      const int shift = u.exponent >= -1022 ? 11 : 11 + (-1022 - u.exponent);
-      uint64_t kept;
-      bool up;
-      if (shift > 64) {
-        kept = 0;
-        up = false;
-      } else if (shift == 64) {
-        kept = 0;
-        up = u.sig > kIntegerBit;
-      } else {
-        kept = u.sig >> shift;
-        const uint64_t rest = u.sig & ((uint64_t{1} << shift) - 1);
-        const uint64_t half = uint64_t{1} << (shift - 1);
-        up = rest > half || (rest == half && (kept & 1) != 0);
-      }
-      // For a normal double the integer bit in `kept` adds the one that
-      // the biased exponent lacks; a carry out of the significand goes into
-      // the exponent and may give infinity.
-      bits = u.exponent >= -1022 ? (static_cast<uint64_t>(u.exponent + 1022) << 52) + kept : kept;
-      bits += up ? 1 : 0;
-      bits |= sign;
-    }
+    if (x.IsInf()) return infinity;
+    // NaN: the top of the payload, quiet.
+    const uint64_t fraction_mask = (uint64_t{1} << fraction_bits) - 1;
+    return infinity | (uint64_t{1} << (fraction_bits - 1)) |
+           ((x.Significand() >> (64 - precision)) & fraction_mask);
   }
+  if (Unsupported(x)) {  // the format's indefinite
+    return (exponent_field << fraction_bits) | (uint64_t{1} << (fraction_bits - 1)) |
+           (uint64_t{1} << (fraction_bits + std::bit_width(exponent_field)));
+  }
+  if (x.IsZero()) return sign;
+  const S::Unpacked u = x.Unpack();
+  if (u.exponent > emax) return infinity;
+  // Keep `precision` bits, fewer for a subnormal result; the rest decide.
+  const int shift = (64 - precision) + (u.exponent >= emin ? 0 : emin - u.exponent);
+  uint64_t kept;
+  bool up;
+  if (shift > 64) {
+    kept = 0;
+    up = false;
+  } else if (shift == 64) {
+    kept = 0;
+    up = u.sig > kIntegerBit;
+  } else {
+    kept = u.sig >> shift;
+    const uint64_t rest = u.sig & ((uint64_t{1} << shift) - 1);
+    const uint64_t half = uint64_t{1} << (shift - 1);
+    up = rest > half || (rest == half && (kept & 1) != 0);
+  }
+  // For a normal result the integer bit in `kept` adds the one that the
+  // biased exponent lacks; a carry out of the significand goes into the
+  // exponent and may give infinity.
+  uint64_t bits = u.exponent >= emin
+                      ? (static_cast<uint64_t>(u.exponent + emax - 1) << fraction_bits) + kept
+                      : kept;
+  bits += up ? 1 : 0;
+  return bits | sign;
+}
+
+}  // namespace
+
+double ToDouble(SoftExtended x) {
+  const uint64_t bits = BinaryBits(x, 53, 1023);
   double d;
   std::memcpy(&d, &bits, sizeof d);
   return d;
+}
+
+float ToFloat(SoftExtended x) {
+  const auto bits = static_cast<uint32_t>(BinaryBits(x, 24, 127));
+  float f;
+  std::memcpy(&f, &bits, sizeof f);
+  return f;
 }
 
 uint64_t ToUInt64(SoftExtended x) {

@@ -123,8 +123,8 @@ class SoftExtended {
     return FromBits(hi, static_cast<uint16_t>(e | (negative ? kSignBit : 0)));
   }
 
- private:
-  // A finite, nonzero value as significand (top bit set) * 2^(exponent - 63).
+  // A finite, nonzero value as significand (top bit set) * 2^(exponent - 63);
+  // subnormals come out normalised.
   struct Unpacked {
     uint64_t sig;
     int32_t exponent;
@@ -136,10 +136,13 @@ class SoftExtended {
     const int shift = __builtin_clzll(sig_);
     return {sig_ << shift, 1 - kBias - shift};
   }
+
+ private:
   // Finite and not zero: the arithmetic's fast path.
   constexpr bool IsFiniteNonZero() const {
-    return static_cast<unsigned>((se_ & kExponentMask) - 1) < kExponentMask - 1 ||
-           ((se_ & kExponentMask) == 0 && sig_ != 0);
+    const unsigned e = se_ & kExponentMask;
+    if (e - 1 < kExponentMask - 1u) return (sig_ & kIntegerBit) != 0;  // normal
+    return e == 0 && sig_ != 0;  // subnormal
   }
 
   static SoftExtended FromMagnitude(uint64_t magnitude, bool negative) {
@@ -260,14 +263,6 @@ class SoftExtended {
     return !Less(b, a);
   }
 
-  friend SoftExtended Sqrt(SoftExtended x);
-  friend int BinaryExponent(SoftExtended x);
-  friend SoftExtended Floor(SoftExtended x);
-  friend SoftExtended Ceil(SoftExtended x);
-  friend SoftExtended RoundHalfEven(SoftExtended x);
-  friend uint64_t ToUInt64(SoftExtended x);
-  friend double ToDouble(SoftExtended x);
-
   uint64_t sig_ = 0;
   uint16_t se_ = 0;
 };
@@ -284,6 +279,7 @@ int BinaryExponent(SoftExtended x);  // as ilogb: FP_ILOGB0, FP_ILOGBNAN, INT_MA
 inline bool IsNaN(SoftExtended x) { return x.IsNaN(); }
 inline bool IsInf(SoftExtended x) { return x.IsInf(); }
 double ToDouble(SoftExtended x);  // as the x87 stores a double: rounded, subnormals, overflow to inf
+float ToFloat(SoftExtended x);    // as the x87 stores a float
 uint64_t ToUInt64(SoftExtended x);  // an integral value in [0, 2^64), else 0
 
 inline SoftExtended::operator double() const { return ToDouble(*this); }

@@ -1,5 +1,6 @@
 #include "base/tangent.h"
 
+#include <cstdint>  // before mpfr.h, for its intmax_t functions
 #include <mpfr.h>
 
 #include <cmath>

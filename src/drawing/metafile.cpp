@@ -90,34 +90,35 @@ void PutRect(std::vector<uint8_t>& b, int32_t l, int32_t t, int32_t r, int32_t b
 
 // Page units per millimetre for the fixed-scale map modes; 0 for the modes
 // whose page unit is one device pixel (the extents start out 1:1).
-long double UnitsPerMillimetre(int mode) {
+Extended UnitsPerMillimetre(int mode) {
+  const Extended inch = Extended(254) / 10;  // 25.4 mm, rounded once
   switch (mode) {
-    case MM_LOMETRIC: return 10.0L;
-    case MM_HIMETRIC: return 100.0L;
-    case MM_LOENGLISH: return 100.0L / 25.4L;
-    case MM_HIENGLISH: return 1000.0L / 25.4L;
-    case MM_TWIPS: return 1440.0L / 25.4L;
-    default: return 0.0L;
+    case MM_LOMETRIC: return 10;
+    case MM_HIMETRIC: return 100;
+    case MM_LOENGLISH: return 100 / inch;
+    case MM_HIENGLISH: return 1000 / inch;
+    case MM_TWIPS: return 1440 / inch;
+    default: return 0;
   }
 }
 
 // Device pixels per page unit, signed: y grows upwards in the metric and
 // English modes, downwards in device space.
-long double PixelsPerUnitX(int mode) {
-  const long double u = UnitsPerMillimetre(mode);
-  if (u == 0) return 1.0L;
-  return static_cast<long double>(kReferencePixelsX) / (kReferenceMillimetresX * u);
+Extended PixelsPerUnitX(int mode) {
+  const Extended u = UnitsPerMillimetre(mode);
+  if (u == 0) return 1;
+  return static_cast<Extended>(kReferencePixelsX) / (kReferenceMillimetresX * u);
 }
-long double PixelsPerUnitY(int mode) {
-  const long double u = UnitsPerMillimetre(mode);
-  if (u == 0) return 1.0L;
-  return -static_cast<long double>(kReferencePixelsY) / (kReferenceMillimetresY * u);
+Extended PixelsPerUnitY(int mode) {
+  const Extended u = UnitsPerMillimetre(mode);
+  if (u == 0) return 1;
+  return -static_cast<Extended>(kReferencePixelsY) / (kReferenceMillimetresY * u);
 }
 
 // Adds a page-unit box (any corner order) to the drawing's device bounds.
 void AddBounds(MetafileContext& c, int32_t x1, int32_t y1, int32_t x2, int32_t y2) {
-  const long double sx = PixelsPerUnitX(c.map_mode);
-  const long double sy = PixelsPerUnitY(c.map_mode);
+  const Extended sx = PixelsPerUnitX(c.map_mode);
+  const Extended sy = PixelsPerUnitY(c.map_mode);
   // |page| * scale stays well inside 32 bits, so the rounding always fits.
   const int32_t dx1 = RoundToInt32(x1 * sx), dx2 = RoundToInt32(x2 * sx);
   const int32_t dy1 = RoundToInt32(y1 * sy), dy2 = RoundToInt32(y2 * sy);
@@ -143,10 +144,10 @@ float TextScale(int mode, bool vertical) {
   const int32_t mm = vertical ? kReferenceMillimetresY : kReferenceMillimetresX;
   const int32_t px = vertical ? kReferencePixelsY : kReferencePixelsX;
   const float mm_per_px = static_cast<float>(mm) / static_cast<float>(px);
-  const long double u = UnitsPerMillimetre(mode);
+  const Extended u = UnitsPerMillimetre(mode);
   float units_per_px = 1.0f;
   if (u != 0) {
-    units_per_px = static_cast<float>(mm * u) / static_cast<float>(vertical ? -px : px);
+    units_per_px = ToFloat(mm * u) / static_cast<float>(vertical ? -px : px);
   }
   return static_cast<float>(100.0 * static_cast<double>(mm_per_px) /
                             static_cast<double>(units_per_px));
@@ -166,8 +167,8 @@ int32_t CellAdvance(const EmfRecorder& g, const MetafileContext& c, int32_t* hei
   } else {
     width = 8;
   }
-  const long double sx = std::fabs(PixelsPerUnitX(c.map_mode));
-  long double pixels = floorl(width * sx);
+  const Extended sx = Fabs(PixelsPerUnitX(c.map_mode));
+  Extended pixels = Floor(width * sx);
   if (pixels < 1) pixels = 1;
   *height = h;
   const int32_t advance = RoundToInt32(pixels / sx);
@@ -279,8 +280,8 @@ void WriteHeader(MetafileContext& c, uint32_t handles) {
   RECT frame = c.frame;
   if (!c.frame_given) {
     // The bounds in 0.01 mm when no frame was given.
-    const long double kx = 100.0L * kReferenceMillimetresX / kReferencePixelsX;
-    const long double ky = 100.0L * kReferenceMillimetresY / kReferencePixelsY;
+    const Extended kx = Extended(100) * kReferenceMillimetresX / kReferencePixelsX;
+    const Extended ky = Extended(100) * kReferenceMillimetresY / kReferencePixelsY;
     if (c.has_bounds) {
       frame = RECT{RoundToInt32(c.bounds_left * kx), RoundToInt32(c.bounds_top * ky),
                    RoundToInt32(c.bounds_right * kx), RoundToInt32(c.bounds_bottom * ky)};
