@@ -26,7 +26,7 @@ bool Unsupported(S x) {
 
 // The NaN an operation with a NaN operand gives: a quiet NaN beats a
 // signalling one, and of two NaNs of the same kind the larger significand
-// wins (the first operand on a tie).
+// wins (the positive one on a tie).
 S PropagateNaN(S a, S b) {
   if (!b.IsNaN()) return Quiet(a);
   if (!a.IsNaN()) return Quiet(b);
@@ -35,7 +35,8 @@ S PropagateNaN(S a, S b) {
   if (a_quiet != b_quiet) return a_quiet ? a : Quiet(b);
   const uint64_t ma = a.Significand() & ~S::kQuietBit;
   const uint64_t mb = b.Significand() & ~S::kQuietBit;
-  return Quiet(mb > ma ? b : a);
+  if (ma != mb) return Quiet(mb > ma ? b : a);
+  return Quiet(a.Negative() ? b : a);
 }
 
 bool AnyNaN(S a, S b) { return a.IsNaN() || b.IsNaN(); }

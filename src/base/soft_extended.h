@@ -9,10 +9,16 @@
 // significand and a plain exponent, works on 128-bit integers and rounds
 // once.
 //
-// NaN results: an invalid operation gives the x87's "indefinite" NaN
-// (negative, significand C000000000000000); a NaN operand comes back
-// quietened, and of two NaN operands the one with the larger significand is
-// returned.  Callers should only ask IsNaN.
+// NaN results follow the x87 too: an invalid operation gives the
+// "indefinite" NaN (negative, significand C000000000000000); a NaN operand
+// comes back quietened, and of two NaN operands a quiet one beats a
+// signalling one, then the larger significand, then the positive sign.
+// Only IsNaN is part of the contract; the NaN bits matched the hardware in
+// every comparison made, but nothing relies on them.
+//
+// Only the encodings the x87 produces itself are meaningful operands:
+// unnormals and pseudo-infinities give the indefinite NaN, and
+// pseudo-denormals (exponent 0 with the integer bit set) are read by value.
 #pragma once
 
 #include <cfloat>
