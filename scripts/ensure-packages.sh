@@ -3,7 +3,7 @@
 # Usage: scripts/ensure-packages.sh build|test
 set -euo pipefail
 
-need=(g++ cmake make)
+need=(g++ cmake make libmpfr-dev libgmp-dev)
 if [ "${1:-build}" = test ]; then
   need+=(libgtest-dev tmux emf2svg)
 fi

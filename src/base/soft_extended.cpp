@@ -91,10 +91,18 @@ S RoundIntegral(S x, Toward mode) {
 
 // floor(sqrt(m)) for m in [2^126, 2^128).
 uint64_t IntegerSquareRoot(UInt128 m) {
-  const double estimate = std::sqrt(static_cast<double>(m));
+  // A 53-bit estimate from the top half, then one Newton step.
+  const auto hi = static_cast<uint64_t>(m >> 64);
+  const double estimate = std::sqrt(static_cast<double>(hi)) * 0x1p32;
   uint64_t r = estimate >= 0x1p64 ? UINT64_MAX : static_cast<uint64_t>(estimate);
-  // One Newton step from a 53-bit estimate leaves the root within one.
-  const UInt128 next = (static_cast<UInt128>(r) + m / r) >> 1;
+  UInt128 quotient;
+  if (hi < r) {
+    uint64_t rest;
+    quotient = SoftExtended::DivideWide(hi, static_cast<uint64_t>(m), r, &rest);
+  } else {
+    quotient = m / r;
+  }
+  const UInt128 next = (static_cast<UInt128>(r) + quotient) >> 1;
   r = next > UINT64_MAX ? UINT64_MAX : static_cast<uint64_t>(next);
   while (static_cast<UInt128>(r) * r > m) --r;
   while (r != UINT64_MAX && static_cast<UInt128>(r + 1) * (r + 1) <= m) ++r;
@@ -103,29 +111,19 @@ uint64_t IntegerSquareRoot(UInt128 m) {
 
 }  // namespace
 
-SoftExtended::SoftExtended(double d) {
-  uint64_t bits;
-  std::memcpy(&bits, &d, sizeof d);
+SoftExtended SoftExtended::FromDoubleSpecial(uint64_t bits) {
   const uint16_t sign = (bits >> 63) != 0 ? kSignBit : 0;
   const int biased = static_cast<int>((bits >> 52) & 0x7FF);
   const uint64_t frac = bits & ((uint64_t{1} << 52) - 1);
   if (biased == 0x7FF) {
     // Infinity, or a NaN with its payload in the top bits, made quiet.
-    sig_ = frac == 0 ? kIntegerBit : (kIntegerBit | kQuietBit | (frac << 11));
-    se_ = static_cast<uint16_t>(sign | kExponentMask);
-  } else if (biased == 0) {
-    if (frac == 0) {
-      sig_ = 0;
-      se_ = sign;
-    } else {  // a double subnormal is a normal extended number
-      const int shift = __builtin_clzll(frac);
-      sig_ = frac << shift;
-      se_ = static_cast<uint16_t>(sign | (63 - shift - 1074 + kBias));
-    }
-  } else {
-    sig_ = (frac | (uint64_t{1} << 52)) << 11;
-    se_ = static_cast<uint16_t>(sign | (biased - 1023 + kBias));
+    return FromBits(frac == 0 ? kIntegerBit : (kIntegerBit | kQuietBit | (frac << 11)),
+                    static_cast<uint16_t>(sign | kExponentMask));
   }
+  if (frac == 0) return FromBits(0, sign);  // zero
+  // A double subnormal is a normal extended number.
+  const int shift = __builtin_clzll(frac);
+  return FromBits(frac << shift, static_cast<uint16_t>(sign | (63 - shift - 1074 + kBias)));
 }
 
 SoftExtended SoftExtended::RoundTiny(bool negative, int32_t biased, UInt128 m) {
@@ -266,7 +264,7 @@ uint64_t BinaryBits(SoftExtended x, int precision, int emax) {
 
 }  // namespace
 
-double ToDouble(SoftExtended x) {
+double ToDoubleAnyRange(SoftExtended x) {
   const uint64_t bits = BinaryBits(x, 53, 1023);
   double d;
   std::memcpy(&d, &bits, sizeof d);

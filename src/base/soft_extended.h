@@ -21,6 +21,7 @@
 // pseudo-denormals (exponent 0 with the integer bit set) are read by value.
 #pragma once
 
+#include <bit>
 #include <cfloat>
 #include <concepts>
 #include <cstdint>
@@ -42,7 +43,16 @@ class SoftExtended {
   constexpr SoftExtended() = default;  // +0
 
   // Exact: every double and every 64-bit integer fits.
-  SoftExtended(double d);  // NOLINT(google-explicit-constructor): used as a number
+  SoftExtended(double d) {  // NOLINT(google-explicit-constructor): used as a number
+    const auto bits = std::bit_cast<uint64_t>(d);
+    const auto biased = static_cast<int>((bits >> 52) & 0x7FF);
+    if (biased == 0 || biased == 0x7FF) [[unlikely]] {
+      *this = FromDoubleSpecial(bits);
+      return;
+    }
+    sig_ = ((bits << 11) | kIntegerBit);
+    se_ = static_cast<uint16_t>(((bits >> 48) & kSignBit) | (biased - 1023 + kBias));
+  }
   SoftExtended(float f) : SoftExtended(static_cast<double>(f)) {}
   template <std::integral T>
     requires(sizeof(T) <= 8)
@@ -143,6 +153,20 @@ class SoftExtended {
     return {sig_ << shift, 1 - kBias - shift};
   }
 
+  // (hi * 2^64 + lo) / d for hi < d: the quotient fits 64 bits.
+  static uint64_t DivideWide(uint64_t hi, uint64_t lo, uint64_t d, uint64_t* remainder) {
+#if defined(__x86_64__)
+    uint64_t q, r;
+    __asm__("divq %4" : "=a"(q), "=d"(r) : "a"(lo), "d"(hi), "rm"(d));
+    *remainder = r;
+    return q;
+#else
+    const UInt128 n = (static_cast<UInt128>(hi) << 64) | lo;
+    *remainder = static_cast<uint64_t>(n % d);
+    return static_cast<uint64_t>(n / d);
+#endif
+  }
+
  private:
   // Finite and not zero: the arithmetic's fast path.
   constexpr bool IsFiniteNonZero() const {
@@ -163,6 +187,7 @@ class SoftExtended {
     return hi != 0 ? __builtin_clzll(hi) : 64 + __builtin_clzll(static_cast<uint64_t>(x));
   }
 
+  static SoftExtended FromDoubleSpecial(uint64_t bits);  // zeros, subnormals, infinities, NaN
   static SoftExtended RoundTiny(bool negative, int32_t biased, UInt128 m);
   static SoftExtended AddSpecial(SoftExtended a, SoftExtended b, bool subtract);
   static SoftExtended MultiplySpecial(SoftExtended a, SoftExtended b);
@@ -213,20 +238,6 @@ class SoftExtended {
     const bool negative = a.Negative() != b.Negative();
     if ((p >> 127) != 0) return Round(negative, x.exponent + y.exponent + 1, p);
     return Round(negative, x.exponent + y.exponent, p << 1);
-  }
-
-  // (hi * 2^64 + lo) / d for hi < d: the quotient fits 64 bits.
-  static uint64_t DivideWide(uint64_t hi, uint64_t lo, uint64_t d, uint64_t* remainder) {
-#if defined(__x86_64__)
-    uint64_t q, r;
-    __asm__("divq %4" : "=a"(q), "=d"(r) : "a"(lo), "d"(hi), "rm"(d));
-    *remainder = r;
-    return q;
-#else
-    const UInt128 n = (static_cast<UInt128>(hi) << 64) | lo;
-    *remainder = static_cast<uint64_t>(n % d);
-    return static_cast<uint64_t>(n / d);
-#endif
   }
 
   static SoftExtended Divide(SoftExtended a, SoftExtended b) {
@@ -284,7 +295,24 @@ SoftExtended RoundHalfEven(SoftExtended x);
 int BinaryExponent(SoftExtended x);  // as ilogb: FP_ILOGB0, FP_ILOGBNAN, INT_MAX for inf
 inline bool IsNaN(SoftExtended x) { return x.IsNaN(); }
 inline bool IsInf(SoftExtended x) { return x.IsInf(); }
-double ToDouble(SoftExtended x);  // as the x87 stores a double: rounded, subnormals, overflow to inf
+// As the x87 stores a double: rounded to nearest, halves to even, with the
+// double's subnormals and overflow to infinity.
+double ToDoubleAnyRange(SoftExtended x);
+inline double ToDouble(SoftExtended x) {
+  const int e = x.BiasedExponent() - SoftExtended::kBias;
+  const uint64_t sig = x.Significand();
+  if (e < -1022 || e > 1023 || (sig & SoftExtended::kIntegerBit) == 0) [[unlikely]] {
+    return ToDoubleAnyRange(x);
+  }
+  // 53 bits kept; the integer bit adds the one the biased exponent lacks,
+  // and a carry out of the significand raises the exponent (to infinity
+  // past the largest double).
+  const uint64_t kept = sig >> 11;
+  const uint64_t rest = sig & 0x7FF;
+  const uint64_t up = (rest > 0x400 || (rest == 0x400 && (kept & 1) != 0)) ? 1 : 0;
+  const uint64_t sign = x.Negative() ? uint64_t{1} << 63 : 0;
+  return std::bit_cast<double>(((static_cast<uint64_t>(e + 1022) << 52) + kept + up) | sign);
+}
 float ToFloat(SoftExtended x);    // as the x87 stores a float
 uint64_t ToUInt64(SoftExtended x);  // an integral value in [0, 2^64), else 0
 

@@ -1,0 +1,156 @@
+// The software extended type against the x87 long double, operation by
+// operation, and the pieces of the tangent and arctangent: the x87 library,
+// the binary128 range and the multiple-precision reference.
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <cstdint>
+#include <random>
+#include <vector>
+
+#include "base/extended.h"
+#include "base/tangent.h"
+
+namespace {
+
+using pw::SoftExtended;
+
+constexpr int kValues = 1024;  // a power of two: the index wraps with a mask
+
+// Operands of ordinary size, as the program's arithmetic meets them.
+template <typename T>
+std::vector<T> Operands(uint64_t seed) {
+  std::mt19937_64 g(seed);
+  std::vector<T> v;
+  for (int i = 0; i < kValues; ++i) {
+    const double x = (static_cast<double>(g() >> 11) * 0x1p-53 + 0.5) * std::ldexp(1.0, static_cast<int>(g() % 40) - 20);
+    v.push_back(T(x) / T(3));  // full 64-bit significands
+  }
+  return v;
+}
+
+template <typename T>
+T Root(T x) {
+  if constexpr (std::is_same_v<T, SoftExtended>) {
+    return pw::Sqrt(x);
+  } else {
+    return __builtin_sqrtl(x);
+  }
+}
+
+template <typename T>
+double Double(T x) {
+  if constexpr (std::is_same_v<T, SoftExtended>) {
+    return pw::ToDouble(x);
+  } else {
+    return static_cast<double>(x);
+  }
+}
+
+template <typename T>
+T Nearest(T x) {
+  if constexpr (std::is_same_v<T, SoftExtended>) {
+    return pw::RoundHalfEven(x);
+  } else {
+    return __builtin_nearbyintl(x);
+  }
+}
+
+enum class Kind { Add, Multiply, Divide, Sqrt, ToDouble, FromDouble, Less, RoundHalfEven };
+
+template <typename T, Kind kind>
+void BM_Op(benchmark::State& state) {
+  const std::vector<T> a = Operands<T>(1);
+  const std::vector<T> b = Operands<T>(2);
+  std::vector<double> d;
+  for (const T& x : a) d.push_back(Double(x));
+  unsigned i = 0;
+  for (auto _ : state) {
+    const unsigned k = i++ & (kValues - 1);
+    if constexpr (kind == Kind::Add) benchmark::DoNotOptimize(a[k] + b[k]);
+    if constexpr (kind == Kind::Multiply) benchmark::DoNotOptimize(a[k] * b[k]);
+    if constexpr (kind == Kind::Divide) benchmark::DoNotOptimize(a[k] / b[k]);
+    if constexpr (kind == Kind::Sqrt) benchmark::DoNotOptimize(Root(a[k]));
+    if constexpr (kind == Kind::ToDouble) benchmark::DoNotOptimize(Double(a[k]));
+    if constexpr (kind == Kind::FromDouble) benchmark::DoNotOptimize(T(d[k]));
+    if constexpr (kind == Kind::Less) benchmark::DoNotOptimize(a[k] < b[k]);
+    if constexpr (kind == Kind::RoundHalfEven) benchmark::DoNotOptimize(Nearest(a[k] * 1000));
+  }
+}
+
+#define PW_BOTH(kind)                                   \
+  BENCHMARK(BM_Op<SoftExtended, Kind::kind>)->Name("Soft/" #kind); \
+  BENCHMARK(BM_Op<long double, Kind::kind>)->Name("LongDouble/" #kind)
+
+PW_BOTH(Add);
+PW_BOTH(Multiply);
+PW_BOTH(Divide);
+PW_BOTH(Sqrt);
+PW_BOTH(ToDouble);
+PW_BOTH(FromDouble);
+PW_BOTH(Less);
+PW_BOTH(RoundHalfEven);
+
+// Tangents of the tracking angles (doubles near pi) and arctangents of
+// quotients of ordinary size.
+std::vector<SoftExtended> Angles() {
+  std::mt19937_64 g(3);
+  std::vector<SoftExtended> v;
+  for (int i = 0; i < kValues; ++i) v.push_back(2.6 + 1.1 * (static_cast<double>(g() >> 11) * 0x1p-53));
+  return v;
+}
+
+template <bool tangent>
+void BM_Library(benchmark::State& state) {
+  std::vector<long double> x;
+  for (const SoftExtended& s : Angles()) x.push_back(static_cast<long double>(pw::ToDouble(s)));
+  unsigned i = 0;
+  for (auto _ : state) {
+    const long double v = x[i++ & (kValues - 1)];
+    benchmark::DoNotOptimize(tangent ? tanl(v) : atanl(v));
+  }
+}
+BENCHMARK(BM_Library<true>)->Name("tanl");
+BENCHMARK(BM_Library<false>)->Name("atanl");
+
+template <bool tangent>
+void BM_Reference(benchmark::State& state) {
+  const std::vector<SoftExtended> x = Angles();
+  unsigned i = 0;
+  for (auto _ : state) {
+    const SoftExtended v = x[i++ & (kValues - 1)];
+    benchmark::DoNotOptimize(tangent ? pw::CorrectlyRoundedTan(v) : pw::CorrectlyRoundedAtan(v));
+  }
+}
+BENCHMARK(BM_Reference<true>)->Name("ReferenceTan");
+BENCHMARK(BM_Reference<false>)->Name("ReferenceAtan");
+
+#if PW_BINARY128
+template <bool tangent>
+void BM_Binary128(benchmark::State& state) {
+  const std::vector<SoftExtended> x = Angles();
+  unsigned i = 0;
+  for (auto _ : state) {
+    const SoftExtended v = x[i++ & (kValues - 1)];
+    benchmark::DoNotOptimize(tangent ? pw::Binary128TanRange(v) : pw::Binary128AtanRange(v));
+  }
+}
+BENCHMARK(BM_Binary128<true>)->Name("Binary128TanRange");
+BENCHMARK(BM_Binary128<false>)->Name("Binary128AtanRange");
+#endif
+
+// What this build's Extended uses.
+template <bool tangent>
+void BM_ExtendedRange(benchmark::State& state) {
+  std::vector<pw::Extended> x;
+  for (const SoftExtended& s : Angles()) x.push_back(pw::FromSoftExtended(s));
+  unsigned i = 0;
+  for (auto _ : state) {
+    const pw::Extended v = x[i++ & (kValues - 1)];
+    benchmark::DoNotOptimize(tangent ? pw::TanRange(v) : pw::AtanRange(v));
+  }
+}
+BENCHMARK(BM_ExtendedRange<true>)->Name("TanRange");
+BENCHMARK(BM_ExtendedRange<false>)->Name("AtanRange");
+
+}  // namespace
