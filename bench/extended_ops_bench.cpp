@@ -4,7 +4,8 @@
 #include <benchmark/benchmark.h>
 
 #include <cmath>
-#include <cstdint>
+#include <cstdint>  // before mpfr.h, for its intmax_t functions
+#include <mpfr.h>
 #include <random>
 #include <vector>
 
@@ -90,6 +91,49 @@ PW_BOTH(ToDouble);
 PW_BOTH(FromDouble);
 PW_BOTH(Less);
 PW_BOTH(RoundHalfEven);
+
+// The same operations with MPFR at 64 bits in the x87 exponent range, as a
+// library-based extended type would do them: the operation, then the
+// subnormal rounding.
+template <Kind kind>
+void BM_Mpfr(benchmark::State& state) {
+  const mpfr_exp_t emin = mpfr_get_emin();
+  const mpfr_exp_t emax = mpfr_get_emax();
+  mpfr_set_emin(-16444);
+  mpfr_set_emax(16384);
+  std::vector<mpfr_t> a(kValues), b(kValues);
+  const std::vector<long double> x = Operands<long double>(1);
+  const std::vector<long double> y = Operands<long double>(2);
+  for (int k = 0; k < kValues; ++k) {
+    mpfr_init2(a[k], 64);
+    mpfr_init2(b[k], 64);
+    mpfr_set_ld(a[k], x[k], MPFR_RNDN);
+    mpfr_set_ld(b[k], y[k], MPFR_RNDN);
+  }
+  mpfr_t r;
+  mpfr_init2(r, 64);
+  unsigned i = 0;
+  for (auto _ : state) {
+    const unsigned k = i++ & (kValues - 1);
+    int t = 0;
+    if constexpr (kind == Kind::Add) t = mpfr_add(r, a[k], b[k], MPFR_RNDN);
+    if constexpr (kind == Kind::Multiply) t = mpfr_mul(r, a[k], b[k], MPFR_RNDN);
+    if constexpr (kind == Kind::Divide) t = mpfr_div(r, a[k], b[k], MPFR_RNDN);
+    if constexpr (kind == Kind::Sqrt) t = mpfr_sqrt(r, a[k], MPFR_RNDN);
+    benchmark::DoNotOptimize(mpfr_subnormalize(r, t, MPFR_RNDN));
+  }
+  for (int k = 0; k < kValues; ++k) {
+    mpfr_clear(a[k]);
+    mpfr_clear(b[k]);
+  }
+  mpfr_clear(r);
+  mpfr_set_emin(emin);
+  mpfr_set_emax(emax);
+}
+BENCHMARK(BM_Mpfr<Kind::Add>)->Name("Mpfr/Add");
+BENCHMARK(BM_Mpfr<Kind::Multiply>)->Name("Mpfr/Multiply");
+BENCHMARK(BM_Mpfr<Kind::Divide>)->Name("Mpfr/Divide");
+BENCHMARK(BM_Mpfr<Kind::Sqrt>)->Name("Mpfr/Sqrt");
 
 // Tangents of the tracking angles (doubles near pi) and arctangents of
 // quotients of ordinary size.

@@ -179,7 +179,9 @@ long Steps(SoftExtended a, SoftExtended b) {
   return 1000;
 }
 
+#if PW_BINARY128
 bool Inside(SoftExtended v, pw::SoftRange r) { return r.low <= v && v <= r.high; }
+#endif
 
 Tally Run(const Distribution& d, long n, uint64_t seed) {
   std::mt19937_64 g(seed);
