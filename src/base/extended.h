@@ -9,7 +9,8 @@
 // the same bits for every operation.
 //
 // Tangent and arctangent are correctly rounded: the exact value rounded once
-// to 64 bits, the same on every platform.
+// to 64 bits, the same on every platform (extended.cpp says how each
+// platform gets there; base/tangent.h has the pieces).
 #pragma once
 
 #include <cfloat>
