@@ -25,10 +25,10 @@ namespace {
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 // Magnitudes below the smallest normal double render as 0.
-bool Renders(long double v) { return !std::isnan(v) && fabsl(v) >= DBL_MIN; }
+bool Renders(pw::Extended v) { return !pw::IsNaN(v) && pw::Fabs(v) >= DBL_MIN; }
 
 // Checks the default text (Text form) of v and returns it.
-std::string CheckDefaultText(long double v) {
+std::string CheckDefaultText(pw::Extended v) {
   const std::string t = pw::NumberText(v, pw::NumberForm::Text);
   FUZZ_CHECK(t.size() >= 2);
   FUZZ_CHECK(t[0] == (Renders(v) && v < 0 ? '-' : ' '));
@@ -86,7 +86,7 @@ std::string CheckDefaultText(long double v) {
       e = e * 10 + (c - '0');
     }
     if (t[p + 1] == '-') e = -e;
-    FUZZ_CHECK(std::isinf(v) ? e == 998 : e <= 308 && e >= -308);
+    FUZZ_CHECK(pw::IsInf(v) ? e == 998 : e <= 308 && e >= -308);
     // The decimal exponent E = e + 1 of 0.d1d2... must be what forced this
     // notation: more than 15 integer places or more than 15 decimal places.
     const int E = e + 1;
@@ -98,16 +98,16 @@ std::string CheckDefaultText(long double v) {
   // rounded on the 16th digit alone (a 5 there rounds to even whatever
   // follows), so they are off by less than 6 units of the 16th digit; add
   // the conversions' own rounding.
-  if (std::isfinite(v) && fabsl(v) < 1e307L) {
-    const long double back = pw::TextToNumber(t);
-    FUZZ_CHECK(fabsl(back - v) <= fabsl(v) * 6.2e-15L);
+  if (!pw::IsNaN(v) && !pw::IsInf(v) && pw::Fabs(v) < 1e307) {
+    const pw::Extended back = pw::TextToNumber(t);
+    FUZZ_CHECK(pw::Fabs(back - v) <= pw::Fabs(v) * 6.2e-15);
   }
   return t;
 }
 
 // The masks "00.0" and "000.0": a "-" only for a negative value that does
 // not round to zero, at least `places` integer digits, one decimal.
-void CheckFixedMask(long double v, const char* mask, int places) {
+void CheckFixedMask(pw::Extended v, const char* mask, int places) {
   const std::string s = pw::FormatWithMask(v, mask);
   std::size_t p = 0;
   const bool minus = !s.empty() && s[0] == '-';
@@ -120,26 +120,26 @@ void CheckFixedMask(long double v, const char* mask, int places) {
   if (ints > static_cast<std::size_t>(places)) FUZZ_CHECK(s[p] != '0');
   // A finite double has at most 309 integer digits, one more after a carry.
   FUZZ_CHECK(ints <= 310);
-  if (std::isinf(v)) {
+  if (pw::IsInf(v)) {
     FUZZ_CHECK(minus == (v < 0));
     FUZZ_CHECK(ints == static_cast<std::size_t>(places));
     return;
   }
-  if (std::isnan(v) || !Renders(v)) {
+  if (pw::IsNaN(v) || !Renders(v)) {
     FUZZ_CHECK(s == std::string(mask));
     return;
   }
   if (minus) FUZZ_CHECK(v < 0);
-  if (v < -0.0500001L) FUZZ_CHECK(minus);
-  if (fabsl(v) < 1e307L) {
-    const long double back = pw::TextToNumber(s);
-    FUZZ_CHECK(fabsl(back - v) <= 0.0500001L + fabsl(v) * 1e-15L);
+  if (v < -0.0500001) FUZZ_CHECK(minus);
+  if (pw::Fabs(v) < 1e307) {
+    const pw::Extended back = pw::TextToNumber(s);
+    FUZZ_CHECK(pw::Fabs(back - v) <= 0.0500001 + pw::Fabs(v) * 1e-15);
   }
 }
 
 // "0.0000E+##": d.ddddE, a sign and 1 to 3 exponent digits without leading
 // zeros; the value within half a unit of the fourth decimal.
-void CheckExponentMask(long double v) {
+void CheckExponentMask(pw::Extended v) {
   const std::string s = pw::FormatWithMask(v, "0.0000E+##");
   std::size_t p = 0;
   const bool minus = !s.empty() && s[0] == '-';
@@ -155,27 +155,27 @@ void CheckExponentMask(long double v) {
   }
   FUZZ_CHECK(s[p + 8] != '0' || s.size() == p + 9);
   if (s[p + 7] == '-') x = -x;
-  if (std::isnan(v) || !Renders(v)) {
+  if (pw::IsNaN(v) || !Renders(v)) {
     FUZZ_CHECK(s == "0.0000E+0");
     return;
   }
   FUZZ_CHECK(minus == (v < 0));
   FUZZ_CHECK(s[p] != '0');
-  if (std::isinf(v)) {
+  if (pw::IsInf(v)) {
     FUZZ_CHECK(s.substr(p) == "9.9999E+998");
     return;
   }
   FUZZ_CHECK(x >= -308 && x <= 308);
-  if (fabsl(v) < 1e307L) {
-    const long double back = pw::TextToNumber(s);
-    const long double unit = pw::ScaleByPowerOfTen(1.0L, x - 4);
-    FUZZ_CHECK(fabsl(back - v) <= unit * 0.5000001L + fabsl(v) * 1e-15L);
+  if (pw::Fabs(v) < 1e307) {
+    const pw::Extended back = pw::TextToNumber(s);
+    const pw::Extended unit = pw::ScaleByPowerOfTen(1.0, x - 4);
+    FUZZ_CHECK(pw::Fabs(back - v) <= unit * 0.5000001 + pw::Fabs(v) * 1e-15);
   }
 }
 
 // Any mask: only digits, signs, points and exponent letters, and no more
 // characters than the mask's places plus the digits a double can have.
-void CheckAnyMask(long double v, std::string_view mask) {
+void CheckAnyMask(pw::Extended v, std::string_view mask) {
   const std::string s = pw::FormatWithMask(v, mask);
   for (char c : s) {
     FUZZ_CHECK(IsDigit(c) || c == '-' || c == '+' || c == '.' || c == 'E' || c == 'e');
@@ -186,7 +186,7 @@ void CheckAnyMask(long double v, std::string_view mask) {
   FUZZ_CHECK(s.size() <= mask.size() + 320);
 }
 
-void CheckAll(long double v, std::string_view mask) {
+void CheckAll(pw::Extended v, std::string_view mask) {
   const std::string text = CheckDefaultText(v);
   FUZZ_CHECK(pw::NumberText(v, pw::NumberForm::Printed) == text + " ");
   FUZZ_CHECK(pw::NumberText(v, pw::NumberForm::Comma) == (text[0] == ' ' ? text.substr(1) : text));
@@ -211,16 +211,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // RoundTo: NaN and infinities unchanged; otherwise within half a unit of
   // the last kept place (plus the rounding of one multiply and one divide);
   // places beyond 18 either way count as 18.
-  const long double r = pw::RoundTo(x, n);
+  const pw::Extended r = pw::RoundTo(x, n);
   if (std::isnan(x)) {
-    FUZZ_CHECK(std::isnan(r));
+    FUZZ_CHECK(pw::IsNaN(r));
   } else if (std::isinf(x)) {
     FUZZ_CHECK(r == x);
   } else {
     const int places = n > 18 ? 18 : n < -18 ? -18 : n;
-    const long double half = pw::ScaleByPowerOfTen(0.5L, -places);
-    FUZZ_CHECK(fabsl(r - x) <= half * (1 + 0x1p-60L) + fabsl(x) * 0x1p-61L);
-    const long double clamped = pw::RoundTo(x, places);
+    const pw::Extended half = pw::ScaleByPowerOfTen(0.5, -places);
+    FUZZ_CHECK(pw::Fabs(r - x) <= half * (1 + 0x1p-60) + pw::Fabs(x) * 0x1p-61);
+    const pw::Extended clamped = pw::RoundTo(x, places);
     FUZZ_CHECK(r == clamped);
   }
   CheckAll(r, mask);

@@ -9,26 +9,29 @@
 // the same bits for every operation.
 //
 // Tangent and arctangent are correctly rounded: the exact value rounded once
-// to 64 bits, the same on every platform.
+// to 64 bits, the same on every platform (extended.cpp says how each
+// platform gets there; base/tangent.h has the pieces).
 #pragma once
 
 #include <cfloat>
 #include <cstdint>
 
-#if !defined(PW_SOFT_EXTENDED) && LDBL_MANT_DIG == 64
+#if !defined(PW_SOFT_EXTENDED) && LDBL_MANT_DIG == 64 && (defined(__x86_64__) || defined(__i386__))
 #define PW_HARDWARE_EXTENDED 1
 #else
 #define PW_HARDWARE_EXTENDED 0
 #endif
 
-#if !PW_HARDWARE_EXTENDED
+// The software type is compiled in every build, so that it can be checked
+// against the hardware where both exist.
 #include "base/soft_extended.h"
-#endif
 
 namespace pw {
 
 #if PW_HARDWARE_EXTENDED
 using Extended = long double;
+#else
+using Extended = SoftExtended;
 #endif
 
 // The exact value significand * 2^exponent (the significand has at most 64
@@ -47,6 +50,7 @@ int BinaryExponent(Extended x);       // e with 2^e <= |x| < 2^(e+1), x finite a
 bool IsNaN(Extended x);
 bool IsInf(Extended x);
 double ToDouble(Extended x);          // rounded to nearest, halves to even
+float ToFloat(Extended x);            // rounded to nearest, halves to even
 // An integral value in [0, 2^64) as an integer; anything else gives 0.
 uint64_t ToUInt64(Extended x);
 
@@ -73,6 +77,10 @@ ExtendedRange AtanRange(Extended x);
 // Does nothing where Extended is not the x87 type.
 void UseExtendedPrecision();
 
+// The same number as a SoftExtended and back (the same bits).
+SoftExtended ToSoftExtended(Extended x);
+Extended FromSoftExtended(SoftExtended x);
+
 #if PW_HARDWARE_EXTENDED
 
 inline Extended ExtendedInfinity() { return __builtin_huge_vall(); }
@@ -85,10 +93,21 @@ inline int BinaryExponent(Extended x) { return __builtin_ilogbl(x); }
 inline bool IsNaN(Extended x) { return __builtin_isnan(x); }
 inline bool IsInf(Extended x) { return __builtin_isinf(x); }
 inline double ToDouble(Extended x) { return static_cast<double>(x); }
+inline float ToFloat(Extended x) { return static_cast<float>(x); }
 inline uint64_t ToUInt64(Extended x) {
   if (!(x >= 0 && x < 0x1p64L) || x != __builtin_truncl(x)) return 0;
   return static_cast<uint64_t>(x);
 }
+inline SoftExtended ToSoftExtended(Extended x) { return SoftFromX87(x); }
+inline Extended FromSoftExtended(SoftExtended x) { return X87FromSoft(x); }
+
+#else
+
+// Sqrt, Fabs, Floor, Ceil, RoundHalfEven, BinaryExponent, IsNaN, IsInf,
+// ToDouble, ToFloat and ToUInt64 are the software type's own (soft_extended.h).
+inline Extended ExtendedInfinity() { return SoftExtended::Infinity(); }
+inline SoftExtended ToSoftExtended(Extended x) { return x; }
+inline Extended FromSoftExtended(SoftExtended x) { return x; }
 
 #endif
 

@@ -93,11 +93,11 @@ TEST(OptimumAlignment, CasesWithoutRealSolution) {
 }
 
 TEST(SquareRootRule, NegativeComesBackUnchanged) {
-  EXPECT_EQ(pw::RootOrSelf(-1.45705625L), -1.45705625L);
-  EXPECT_EQ(pw::RootOrSelf(-0.0L), 0.0L);
-  EXPECT_EQ(pw::RootOrSelf(2.25L), 1.5L);
-  EXPECT_EQ(pw::RootOrSelf(2.0L), sqrtl(2.0L));
-  EXPECT_TRUE(std::isnan(static_cast<double>(pw::RootOrSelf(std::numeric_limits<long double>::quiet_NaN()))));
+  EXPECT_EQ(pw::RootOrSelf(-1.45705625), -1.45705625);
+  EXPECT_EQ(pw::RootOrSelf(-0.0), 0.0);
+  EXPECT_EQ(pw::RootOrSelf(2.25), 1.5);
+  EXPECT_EQ(pw::RootOrSelf(2.0), pw::Sqrt(2));
+  EXPECT_TRUE(pw::IsNaN(pw::RootOrSelf(std::numeric_limits<double>::quiet_NaN())));
 }
 
 TEST(CompleteArmSetup, DerivesTheDimensionNotTyped) {
@@ -266,7 +266,7 @@ TEST(TrackingSample, DistortionIsNeverNegativeAndExtremePositionsAreDefined) {
   for (int32_t n : {-1460, -600, 5, 600, 4640, 100000, INT32_MAX, INT32_MIN}) {
     SCOPED_TRACE(n);
     const pw::TrackingSample t = pw::TrackingSampleAt(arm, n);
-    EXPECT_EQ(t.radius, static_cast<double>(static_cast<long double>(n) / 10));
+    EXPECT_EQ(t.radius, pw::ToDouble(static_cast<pw::Extended>(n) / 10));
     EXPECT_FALSE(t.distortion < 0);
   }
 }

@@ -24,7 +24,7 @@ constexpr double kInf = std::numeric_limits<double>::infinity();
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
 struct TextCase {
-  long double x;
+  pw::Extended x;
   const char* printed;
 };
 
@@ -69,17 +69,18 @@ TEST(NumberText, DefaultTextAsPrinted) {
       {-1e-300, "-1E-300 "},
   };
   for (const TextCase& c : cases) {
-    EXPECT_EQ(NumberText(c.x, NumberForm::Printed), c.printed) << static_cast<double>(c.x);
+    EXPECT_EQ(NumberText(c.x, NumberForm::Printed), c.printed) << pw::ToDouble(c.x);
   }
 }
 
 TEST(NumberText, LongDoubleValuesKeepTheirOwnDigits) {
   // A RoundTo result is still extended: 1/3 to 18 places has digits beyond
   // what a double holds, but the text shows 15 of them.
-  EXPECT_EQ(NumberText(1.0L / 3.0L, NumberForm::Text), " .333333333333333");
+  EXPECT_EQ(NumberText(pw::Extended(1) / 3, NumberForm::Text), " .333333333333333");
   // Beyond the double range the exponent needs four digits.
-  EXPECT_EQ(NumberText(1e1000L, NumberForm::Text), " 1E+1000");
-  EXPECT_EQ(NumberText(-2.5e-1000L, NumberForm::Text), " 0");  // below double range: denormal
+  EXPECT_EQ(NumberText(pw::ScaleByPowerOfTen(1, 1000), NumberForm::Text), " 1E+1000");
+  // Below double range: denormal.
+  EXPECT_EQ(NumberText(pw::ScaleByPowerOfTen(-25, -1001), NumberForm::Text), " 0");
 }
 
 struct RoundCase {
@@ -112,23 +113,23 @@ TEST(RoundTo, HalvesToEvenOnTheStoredValue) {
   }
   EXPECT_EQ(pw::RoundTo(5e30, -40), pw::RoundTo(5e30, -18));
   EXPECT_EQ(pw::RoundTo(0.1, 25), pw::RoundTo(0.1, 18));
-  EXPECT_TRUE(std::isinf(pw::RoundTo(kInf, 2)));
-  EXPECT_TRUE(std::isnan(pw::RoundTo(kNaN, 2)));
+  EXPECT_TRUE(pw::IsInf(pw::RoundTo(kInf, 2)));
+  EXPECT_TRUE(pw::IsNaN(pw::RoundTo(kNaN, 2)));
 }
 
 TEST(PowerOfTen, ExactWhereTheFormatHoldsTheValue) {
-  long double p = 1.0L;
+  pw::Extended p = 1;
   for (int k = 0; k <= 27; ++k) {  // 10^27 = 2^27 * 5^27, 5^27 < 2^64
     EXPECT_EQ(pw::PowerOfTen(k), p) << k;
-    p *= 10.0L;
+    p *= 10;
   }
-  EXPECT_EQ(pw::PowerOfTen(-3), 1.0L / 1000.0L);
-  EXPECT_EQ(pw::ScaleByPowerOfTen(3.0L, -1), 3.0L / 10.0L);
-  EXPECT_TRUE(std::isfinite(pw::PowerOfTen(4932)));
-  EXPECT_TRUE(std::isinf(pw::PowerOfTen(4933)));
-  EXPECT_GT(pw::PowerOfTen(-4932), 0.0L);
-  EXPECT_EQ(pw::PowerOfTen(-100000), 0.0L);
-  EXPECT_TRUE(std::isinf(pw::PowerOfTen(100000)));
+  EXPECT_EQ(pw::PowerOfTen(-3), pw::Extended(1) / 1000);
+  EXPECT_EQ(pw::ScaleByPowerOfTen(3, -1), pw::Extended(3) / 10);
+  EXPECT_FALSE(pw::IsInf(pw::PowerOfTen(4932)) || pw::IsNaN(pw::PowerOfTen(4932)));
+  EXPECT_TRUE(pw::IsInf(pw::PowerOfTen(4933)));
+  EXPECT_GT(pw::PowerOfTen(-4932), 0);
+  EXPECT_EQ(pw::PowerOfTen(-100000), 0);
+  EXPECT_TRUE(pw::IsInf(pw::PowerOfTen(100000)));
 }
 
 // The 18 digits as printf gives them for x (correctly rounded), compared
@@ -187,9 +188,9 @@ TEST(EighteenDigitForm, AlwaysEighteenDigitsAndTheRightExponent) {
 }
 
 TEST(EighteenDigitForm, SpecialValues) {
-  const long double zeros[] = {0.0L, -0.0L, kNaN, -kNaN, std::numeric_limits<double>::denorm_min(),
+  const pw::Extended zeros[] = {0.0, -0.0, kNaN, -kNaN, std::numeric_limits<double>::denorm_min(),
                                -std::numeric_limits<double>::min() * 0.5};
-  for (long double x : zeros) {
+  for (pw::Extended x : zeros) {
     pw::EighteenDigits f = pw::EighteenDigitForm(x);
     EXPECT_EQ(f.digits, 0u);
     EXPECT_EQ(f.exponent, 1);
