@@ -45,48 +45,53 @@ bool AnyUnsupported(S a, S b) { return Unsupported(a) || Unsupported(b); }
 // Which way RoundIntegral rounds.
 enum class Toward { Down, Up, NearestEven };
 
+// 0 < |x| < 1 rounded to an integral value: 0 or 1 with x's sign.
+S RoundFraction(S x, Toward mode, int e, uint64_t sig) {
+  const bool negative = x.Negative();
+  const S one = S::FromBits(kIntegerBit, static_cast<uint16_t>((negative ? S::kSignBit : 0) | S::kBias));
+  switch (mode) {
+    case Toward::Down: return negative ? one : SignedZero(false);
+    case Toward::Up: return negative ? SignedZero(true) : one;
+    case Toward::NearestEven: break;
+  }
+  return (e == -1 && sig > kIntegerBit) ? one : SignedZero(negative);
+}
+
+// Whether the whole part goes up one unit, given the dropped fraction.
+bool RoundsUp(Toward mode, bool negative, uint64_t whole, uint64_t frac, uint64_t unit) {
+  switch (mode) {
+    case Toward::Down: return negative;
+    case Toward::Up: return !negative;
+    case Toward::NearestEven: break;
+  }
+  const uint64_t half = unit >> 1;
+  return frac > half || (frac == half && (whole & unit) != 0);
+}
+
 S RoundIntegral(S x, Toward mode) {
   if (x.IsNaN()) return Quiet(x);
   if (Unsupported(x)) return S::Indefinite();
   if (x.IsInf() || x.IsZero()) return x;
   const bool negative = x.Negative();
-  const uint16_t sign = negative ? S::kSignBit : 0;
   const int e = BinaryExponent(x);
   if (e >= 63) return x;  // no fraction bits
   uint64_t sig = x.Significand();
   if (x.BiasedExponent() == 0) sig <<= __builtin_clzll(sig);
-  const S one = S::FromBits(kIntegerBit, static_cast<uint16_t>(sign | S::kBias));
-  if (e < 0) {  // 0 < |x| < 1
-    switch (mode) {
-      case Toward::Down: return negative ? one : SignedZero(false);
-      case Toward::Up: return negative ? SignedZero(true) : one;
-      case Toward::NearestEven: return (e == -1 && sig > kIntegerBit) ? one : SignedZero(negative);
-    }
-  }
+  if (e < 0) return RoundFraction(x, mode, e, sig);
   const int f = 63 - e;  // fraction bits, 1 to 63
   const uint64_t unit = uint64_t{1} << f;
   const uint64_t frac = sig & (unit - 1);
   if (frac == 0) return x;
   uint64_t whole = sig & ~(unit - 1);
-  bool up = false;
-  switch (mode) {
-    case Toward::Down: up = negative; break;
-    case Toward::Up: up = !negative; break;
-    case Toward::NearestEven: {
-      const uint64_t half = unit >> 1;
-      up = frac > half || (frac == half && (whole & unit) != 0);
-      break;
-    }
-  }
   int biased = e + S::kBias;
-  if (up) {
+  if (RoundsUp(mode, negative, whole, frac, unit)) {
     whole += unit;
     if (whole == 0) {
       whole = kIntegerBit;
       ++biased;
     }
   }
-  return S::FromBits(whole, static_cast<uint16_t>(sign | biased));
+  return S::FromBits(whole, static_cast<uint16_t>((negative ? S::kSignBit : 0) | biased));
 }
 
 // floor(sqrt(m)) for m in [2^126, 2^128).
@@ -219,7 +224,7 @@ namespace {
 uint64_t BinaryBits(SoftExtended x, int precision, int emax) {
   const int fraction_bits = precision - 1;
   const int emin = 1 - emax;
-  const uint64_t exponent_field = static_cast<uint64_t>(2 * emax + 1);  // all ones
+  const uint64_t exponent_field = (static_cast<uint64_t>(emax) << 1) | 1;  // all ones
   const uint64_t sign = x.Negative() ? uint64_t{1} << (fraction_bits + std::bit_width(exponent_field)) : 0;
   const uint64_t infinity = sign | (exponent_field << fraction_bits);
   if (x.BiasedExponent() == S::kExponentMask && (x.Significand() & kIntegerBit) != 0) {
