@@ -89,7 +89,19 @@ inline Extended Fabs(Extended x) { return __builtin_fabsl(x); }
 inline Extended Floor(Extended x) { return __builtin_floorl(x); }
 inline Extended Ceil(Extended x) { return __builtin_ceill(x); }
 inline Extended RoundHalfEven(Extended x) { return __builtin_nearbyintl(x); }
-inline int BinaryExponent(Extended x) { return __builtin_ilogbl(x); }
+// Read from the x87 layout (64-bit significand with its integer bit, then
+// sign and 15-bit exponent): the library call costs more than the rest of a
+// number's digits.
+inline int BinaryExponent(Extended x) {
+  unsigned char bytes[10];
+  __builtin_memcpy(bytes, &x, sizeof bytes);
+  const int biased = (bytes[8] | (bytes[9] << 8)) & 0x7FFF;
+  uint64_t significand;
+  __builtin_memcpy(&significand, bytes, sizeof significand);
+  if (biased == 0x7FFF || significand == 0) return __builtin_ilogbl(x);  // not finite, or 0
+  if (biased != 0) return biased - 16383;
+  return -16382 - __builtin_clzll(significand);  // subnormal
+}
 inline bool IsNaN(Extended x) { return __builtin_isnan(x); }
 inline bool IsInf(Extended x) { return __builtin_isinf(x); }
 inline double ToDouble(Extended x) { return static_cast<double>(x); }

@@ -35,6 +35,20 @@ constexpr ExtendedParts kBinaryPowers[10] = {
     {0xC46052028A20979Bu, 13543}, // 10^4096
 };
 
+// The same powers as extended values, made once when the program starts.
+const Extended kBinaryPowerValues[10] = {
+    ExtendedFromParts(kBinaryPowers[0].significand, kBinaryPowers[0].exponent),
+    ExtendedFromParts(kBinaryPowers[1].significand, kBinaryPowers[1].exponent),
+    ExtendedFromParts(kBinaryPowers[2].significand, kBinaryPowers[2].exponent),
+    ExtendedFromParts(kBinaryPowers[3].significand, kBinaryPowers[3].exponent),
+    ExtendedFromParts(kBinaryPowers[4].significand, kBinaryPowers[4].exponent),
+    ExtendedFromParts(kBinaryPowers[5].significand, kBinaryPowers[5].exponent),
+    ExtendedFromParts(kBinaryPowers[6].significand, kBinaryPowers[6].exponent),
+    ExtendedFromParts(kBinaryPowers[7].significand, kBinaryPowers[7].exponent),
+    ExtendedFromParts(kBinaryPowers[8].significand, kBinaryPowers[8].exponent),
+    ExtendedFromParts(kBinaryPowers[9].significand, kBinaryPowers[9].exponent),
+};
+
 // Above this, 10^k overflows the extended range; below its negative, 10^-k
 // underflows to zero.
 constexpr int kMaxPower = 4951;
@@ -67,7 +81,7 @@ Extended PowerOfTen(int k) {
   Extended p = kSmallPowers[k % 8];
   int bits = k / 8;
   for (int i = 0; bits != 0; ++i, bits >>= 1) {
-    if (bits & 1) p *= ExtendedFromParts(kBinaryPowers[i].significand, kBinaryPowers[i].exponent);
+    if (bits & 1) p *= kBinaryPowerValues[i];
   }
   return p;
 }
