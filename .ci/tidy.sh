@@ -1,12 +1,18 @@
 #!/usr/bin/env bash
-# clang-tidy over src/ with the checks of .clang-tidy (warnings are errors),
-# on the compile commands of a configure-only build folder.
+# clang-tidy with the checks of .clang-tidy (warnings are errors): src/ on
+# the compile commands of a configure-only build folder, and the Windows
+# backend against the mingw-w64 headers.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/ensure-packages.sh build clang-tidy
+scripts/ensure-packages.sh build clang-tidy g++-mingw-w64-x86-64-posix
 cmake -S . -B build-tidy -DPW_TESTS=OFF -DCMAKE_EXPORT_COMPILE_COMMANDS=ON >/dev/null
-# The Windows backend is checked by the Windows build; here the POSIX one.
 mapfile -t files < <(find src -name '*.cpp' -not -path 'src/platform/windows/*' | sort)
 echo "clang-tidy on ${#files[@]} files"
 # GCC's own headers (quadmath.h) are where clang does not look.
 clang-tidy --quiet -p build-tidy --extra-arg=-isystem"$(gcc -print-file-name=include)" "${files[@]}"
+
+mapfile -t windows < <(find src/platform/windows -name '*.cpp' | sort)
+echo "clang-tidy on ${#windows[@]} files of the Windows backend"
+cxx=$(ls -d /usr/lib/gcc/x86_64-w64-mingw32/*-posix/include/c++ | tail -1)
+clang-tidy --quiet "${windows[@]}" -- -std=c++20 -Isrc --target=x86_64-w64-mingw32 \
+  -isystem "$cxx" -isystem "$cxx/x86_64-w64-mingw32" -isystem /usr/x86_64-w64-mingw32/include

@@ -30,7 +30,8 @@ constexpr DWORD kEscLookMs = 5;
 // of a line (the console's defaults, without escape-sequence processing).
 constexpr DWORD kOutputMode = ENABLE_PROCESSED_OUTPUT | ENABLE_WRAP_AT_EOL_OUTPUT;
 
-HANDLE Win(NativeHandle h) { return reinterpret_cast<HANDLE>(h); }
+// A HANDLE is kept in the platform-neutral NativeHandle as its value.
+HANDLE Win(NativeHandle h) { return reinterpret_cast<HANDLE>(h); }  // NOLINT(performance-no-int-to-ptr)
 
 // ---- Giving the console back from another thread ---------------------------
 //
@@ -86,6 +87,35 @@ void ReadBufferSize(Device& d) {
   }
 }
 
+// The old buffer and window sizes again (never so small that the screen is
+// cut), with the window showing row `below`, where the shell goes on.
+void RestoreConsoleSize(Device& d, HANDLE h, int below) {
+  const SavedConsole& s = d.saved;
+  const int cols = std::max(s.buffer_cols, d.buffer_cols);
+  const int rows = std::max(s.buffer_rows, d.buffer_rows);
+  SetConsoleScreenBufferSize(h, Coord(cols, rows));
+  d.buffer_cols = cols;
+  d.buffer_rows = rows;
+  const int wcols = std::min(s.window_cols, d.buffer_cols);
+  const int wrows = std::min(s.window_rows, d.buffer_rows);
+  const int top = std::clamp(below - wrows + 1, 0, std::max(0, d.buffer_rows - wrows));
+  const SMALL_RECT window = Rect(0, top, wcols - 1, top + wrows - 1);
+  SetConsoleWindowInfo(h, TRUE, &window);
+}
+
+// The cursor on row `below` (0-based), where the shell goes on; nothing
+// when nothing was shown.  Text on the last row scrolls up to make room.
+void PlaceCursorBelowText(const Device& d, HANDLE h, int below) {
+  if (below < 0) return;
+  if (below < d.buffer_rows) {
+    SetConsoleCursorPosition(h, Coord(0, below));
+    return;
+  }
+  SetConsoleCursorPosition(h, Coord(0, d.buffer_rows - 1));
+  DWORD written = 0;
+  WriteConsoleA(h, "\n", 1, &written, nullptr);
+}
+
 // Puts back what OpenDevice changed on the console: size, cursor, colours,
 // modes, title and window menu.  The program's last screen stays, and the
 // cursor goes to the row below its text, where the shell goes on.
@@ -96,34 +126,9 @@ void GiveBackConsole(Device& d) {
     if (s.output_mode_saved) SetConsoleMode(h, s.output_mode);
     SetConsoleTextAttribute(h, s.attributes);
     ReadBufferSize(d);
-    if (s.buffer_saved) {
-      // The old size, but never so small that the screen is cut.
-      const int cols = std::max(s.buffer_cols, d.buffer_cols);
-      const int rows = std::max(s.buffer_rows, d.buffer_rows);
-      SetConsoleScreenBufferSize(h, Coord(cols, rows));
-      d.buffer_cols = cols;
-      d.buffer_rows = rows;
-    }
-    // Nothing shown yet (ended before the first frame): the cursor stays.
     const int below = d.console.known ? RowBelowText(d.console.frame) : -1;
-    if (s.buffer_saved) {
-      // The old window size, showing the row where the shell goes on.
-      const int wcols = std::min(s.window_cols, d.buffer_cols);
-      const int wrows = std::min(s.window_rows, d.buffer_rows);
-      const int top = std::clamp(below - wrows + 1, 0, std::max(0, d.buffer_rows - wrows));
-      const SMALL_RECT window = Rect(0, top, wcols - 1, top + wrows - 1);
-      SetConsoleWindowInfo(h, TRUE, &window);
-    }
-    if (below < 0) {
-      // Left where it is.
-    } else if (below < d.buffer_rows) {
-      SetConsoleCursorPosition(h, Coord(0, below));
-    } else {
-      // Text on the last row: a line end scrolls it up to make room.
-      SetConsoleCursorPosition(h, Coord(0, d.buffer_rows - 1));
-      DWORD written = 0;
-      WriteConsoleA(h, "\n", 1, &written, nullptr);
-    }
+    if (s.buffer_saved) RestoreConsoleSize(d, h, below);
+    PlaceCursorBelowText(d, h, below);
     if (s.cursor_saved) {
       const CONSOLE_CURSOR_INFO cursor{s.cursor_size, s.cursor_visible ? TRUE : FALSE};
       SetConsoleCursorInfo(h, &cursor);
@@ -273,9 +278,21 @@ ConsoleKeyEvent PlainKeyEvent(const KEY_EVENT_RECORD& k) {
   return e;
 }
 
-// The next key press on the console: waits on the input handle while the
-// queue is empty, removes every event that is no key, and removes the key
-// itself when `take`.
+// The oldest console input event, waiting on the input handle while the
+// queue is empty (no polling: an idle program costs no CPU time).
+INPUT_RECORD PeekConsoleEvent(HANDLE h) {
+  for (;;) {
+    INPUT_RECORD record;
+    DWORD n = 0;
+    if (!PeekConsoleInputA(h, &record, 1, &n)) throw EndOfInput{};
+    if (n > 0) return record;
+    if (WaitForSingleObject(h, INFINITE) != WAIT_OBJECT_0) throw EndOfInput{};
+  }
+}
+
+// The next key press on the console: removes every event that is no key,
+// and the key itself when `take`.  A key the console reports with a repeat
+// count is delivered that many times.
 Key WaitForConsoleKey(Device& d, bool take) {
   const HANDLE h = Win(d.input);
   for (;;) {
@@ -283,13 +300,7 @@ Key WaitForConsoleKey(Device& d, bool take) {
       if (take) --d.repeats;
       return d.repeated;
     }
-    INPUT_RECORD record;
-    DWORD n = 0;
-    if (!PeekConsoleInputA(h, &record, 1, &n)) throw EndOfInput{};
-    if (n == 0) {
-      if (WaitForSingleObject(h, INFINITE) != WAIT_OBJECT_0) throw EndOfInput{};
-      continue;
-    }
+    INPUT_RECORD record = PeekConsoleEvent(h);
     std::optional<Key> key;
     if (record.EventType == KEY_EVENT) key = TranslateConsoleKey(PlainKeyEvent(record.Event.KeyEvent));
     if (!key || take) {

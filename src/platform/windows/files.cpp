@@ -20,7 +20,8 @@ namespace pw {
 
 namespace {
 
-HANDLE Win(NativeHandle h) { return reinterpret_cast<HANDLE>(h); }
+// A HANDLE is kept in the platform-neutral NativeHandle as its value.
+HANDLE Win(NativeHandle h) { return reinterpret_cast<HANDLE>(h); }  // NOLINT(performance-no-int-to-ptr)
 
 // File names are in the program's 8-bit code page, like its texts.
 std::wstring WideName(std::string_view name) {
