@@ -4,7 +4,7 @@
 # then unpacked and run by tests/package/deb_test.sh.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/ensure-packages.sh build dpkg-dev lintian groff-base
+scripts/ensure-packages.sh build dpkg-dev file lintian groff-base
 dir=build-package
 cmake -S . -B "$dir" -DPW_TESTS=OFF -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build "$dir" --target pivotwright -j"$(nproc)" >/dev/null

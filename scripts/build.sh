@@ -23,6 +23,8 @@ if [ "$fresh" -eq 1 ]; then
   echo "==> Building $target in $dir/ for the first time ($(nproc) jobs; later builds only redo what changed)" >&2
 fi
 # The build's lines for targets already up to date are dropped, so a build
-# with nothing to do is silent while a real one shows each step.
+# with nothing to do is silent while a real one shows each step as it
+# happens (grep passes each line on at once; mawk, Debian's awk, would hold
+# them back in blocks).  grep's status 1 only means nothing was left to show.
 cmake --build "$dir" --target "$target" -j"$(nproc)" 2>&1 |
-  awk '!/^\[ *[0-9]+%\] Built target / { print; fflush() }' >&2
+  { grep --line-buffered -v -E '^\[ *[0-9]+%\] Built target ' || [ $? -eq 1 ]; } >&2

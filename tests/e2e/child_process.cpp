@@ -9,6 +9,8 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
@@ -115,21 +117,32 @@ void PtyRun::ReadSome(int wait_ms) {
   }
 }
 
+// The program takes typed bytes as fast as it can echo them, which in a
+// sanitizer build on a busy machine can be slow: only a minute without any
+// progress counts as the program having stopped reading, and then the test
+// says so instead of going on with part of the keys.
 void PtyRun::Type(const std::string& bytes) {
+  using Clock = std::chrono::steady_clock;
+  constexpr auto kStalled = std::chrono::seconds(60);
   std::size_t done = 0;
-  for (int idle = 0; done < bytes.size() && idle < 1000;) {
+  auto progress = Clock::now();
+  while (done < bytes.size() && Clock::now() - progress < kStalled) {
     struct pollfd p {master, POLLIN | POLLOUT, 0};
     poll(&p, 1, 10);
     if (p.revents & POLLIN) ReadSome(0);
-    if (p.revents & POLLOUT) {
-      ssize_t n = write(master, bytes.data() + done, std::min<std::size_t>(bytes.size() - done, 512));
-      if (n > 0) {
-        done += static_cast<std::size_t>(n);
-        idle = 0;
-        continue;
-      }
+    if (!(p.revents & POLLOUT)) {
+      if (p.revents & (POLLHUP | POLLERR)) break;  // the program has gone
+      continue;
     }
-    ++idle;  // about 10 s without progress: the program has stopped reading
+    const ssize_t n = write(master, bytes.data() + done, std::min<std::size_t>(bytes.size() - done, 512));
+    if (n > 0) {
+      done += static_cast<std::size_t>(n);
+      progress = Clock::now();
+    }
+  }
+  if (done < bytes.size()) {
+    ADD_FAILURE() << "the program stopped taking keys: " << done << " of " << bytes.size()
+                  << " bytes typed";
   }
 }
 
