@@ -14,5 +14,5 @@ clang-tidy --quiet -p build-tidy --extra-arg=-isystem"$(gcc -print-file-name=inc
 mapfile -t windows < <(find src/platform/windows -name '*.cpp' | sort)
 echo "clang-tidy on ${#windows[@]} files of the Windows backend"
 cxx=$(ls -d /usr/lib/gcc/x86_64-w64-mingw32/*-posix/include/c++ | tail -1)
-clang-tidy --quiet "${windows[@]}" -- -std=c++20 -Isrc --target=x86_64-w64-mingw32 \
+clang-tidy --quiet "${windows[@]}" -- -std=c++20 -Isrc -DWIN32_LEAN_AND_MEAN -DNOMINMAX --target=x86_64-w64-mingw32 \
   -isystem "$cxx" -isystem "$cxx/x86_64-w64-mingw32" -isystem /usr/x86_64-w64-mingw32/include

@@ -27,10 +27,6 @@
 #include "base/extended.h"
 #include "base/tangent.h"
 
-#if PW_BINARY128 == 2
-#include <quadmath.h>
-#endif
-
 namespace {
 
 using pw::SoftExtended;
@@ -126,25 +122,7 @@ double UlpError(const mpfr_t approx, const mpfr_t exact, int bits) {
 }
 
 #if PW_BINARY128
-#if PW_BINARY128 == 1
-using Binary128 = long double;
-Binary128 Tan128(Binary128 x) { return tanl(x); }
-Binary128 Atan128(Binary128 x) { return atanl(x); }
-#else
-using Binary128 = __float128;
-Binary128 Tan128(Binary128 x) { return tanq(x); }
-Binary128 Atan128(Binary128 x) { return atanq(x); }
-#endif
-
-// The same number in binary128 (same sign, exponent field and range; the
-// 63 fraction bits at the top of the 112).
-Binary128 ToBinary128(SoftExtended x) {
-  const pw::UInt128 bits = (static_cast<pw::UInt128>(x.SignExponent()) << 112) |
-                           (static_cast<pw::UInt128>(x.Significand() & ~SoftExtended::kIntegerBit) << 49);
-  Binary128 q;
-  std::memcpy(&q, &bits, sizeof q);
-  return q;
-}
+using pw::Binary128;
 
 // m (at least 113 bits) = q exactly; q finite.
 void SetBinary128(mpfr_t m, Binary128 q) {
@@ -220,7 +198,8 @@ Tally Run(const Distribution& d, long n, uint64_t seed) {
     if (!Inside(correct, r)) ++t.missed;
     {
       // The binary128 value itself, for its error.
-      const Binary128 rb = d.f == Function::Tan ? Tan128(ToBinary128(arg)) : Atan128(ToBinary128(arg));
+      const Binary128 rb = d.f == Function::Tan ? pw::Tan128(pw::ToBinary128(arg))
+                                                : pw::Atan128(pw::ToBinary128(arg));
       SetBinary128(approx, rb);
       t.binary128_ulps = std::fmax(t.binary128_ulps, UlpError(approx, exact, 113));
     }

@@ -90,27 +90,7 @@ S FromMagnitudeKey(UInt128 key, bool negative) {
 
 #if PW_BINARY128
 
-#if PW_BINARY128 == 1
-using Binary128 = long double;
-Binary128 Tan128(Binary128 x) { return tanl(x); }
-Binary128 Atan128(Binary128 x) { return atanl(x); }
-#else
-using Binary128 = __float128;
-Binary128 Tan128(Binary128 x) { return tanq(x); }
-Binary128 Atan128(Binary128 x) { return atanq(x); }
-#endif
 static_assert(sizeof(Binary128) == 16);
-
-// The two formats share the sign, the biased exponent and its range; the
-// 113-bit significand has the 63 fraction bits at its top.  Subnormal
-// extended values are binary128 subnormals with the same exponent field.
-Binary128 ToBinary128(S x) {
-  const UInt128 bits = (static_cast<UInt128>(x.SignExponent()) << 112) |
-                       (static_cast<UInt128>(x.Significand() & ~S::kIntegerBit) << 49);
-  Binary128 q;
-  std::memcpy(&q, &bits, sizeof q);
-  return q;
-}
 
 SoftRange RangeFromBinary128(Binary128 q) {
   UInt128 bits;
@@ -167,6 +147,22 @@ SoftRange WidenedRange(SoftExtended x, int ulps) {
 }
 
 #if PW_BINARY128
+
+#if PW_BINARY128 == 1
+Binary128 Tan128(Binary128 x) { return tanl(x); }
+Binary128 Atan128(Binary128 x) { return atanl(x); }
+#else
+Binary128 Tan128(Binary128 x) { return tanq(x); }
+Binary128 Atan128(Binary128 x) { return atanq(x); }
+#endif
+
+Binary128 ToBinary128(SoftExtended x) {
+  const UInt128 bits = (static_cast<UInt128>(x.SignExponent()) << 112) |
+                       (static_cast<UInt128>(x.Significand() & ~S::kIntegerBit) << 49);
+  Binary128 q;
+  std::memcpy(&q, &bits, sizeof q);
+  return q;
+}
 
 SoftRange Binary128TanRange(SoftExtended x) {
   if (x.IsNaN() || x.IsInf() || x.IsZero()) {

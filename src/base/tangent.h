@@ -43,6 +43,22 @@ SoftExtended StepExtended(SoftExtended x, int steps);
 SoftRange WidenedRange(SoftExtended x, int ulps);
 
 #if PW_BINARY128
+#if PW_BINARY128 == 1
+using Binary128 = long double;
+#else
+using Binary128 = __float128;
+#endif
+
+// The platform's binary128 tangent and arctangent.
+Binary128 Tan128(Binary128 x);
+Binary128 Atan128(Binary128 x);
+
+// The same number in binary128: the two formats share the sign, the biased
+// exponent and its range, and the 113-bit significand has the 63 fraction
+// bits at its top (subnormal extended values are binary128 subnormals with
+// the same exponent field).
+Binary128 ToBinary128(SoftExtended x);
+
 // Largest error of the binary128 tangent and arctangent that the ranges
 // below allow for, in units in the last place of the 113-bit result: far
 // above what the libraries reach, far below the 2^48 units between a

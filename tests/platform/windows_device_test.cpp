@@ -13,9 +13,6 @@
 #include "support/test_support.h"
 #include "text/console_screen.h"
 
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
 #include <windows.h>
 
 namespace {

@@ -8,9 +8,6 @@
 #include "platform/files.h"
 #include "support/test_support.h"
 
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
 #include <windows.h>
 #undef ReplaceFile
 

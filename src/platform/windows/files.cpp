@@ -5,12 +5,6 @@
 #include <cstdio>
 #include <string>
 
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
 #include <windows.h>
 // <windows.h> names ReplaceFileA/W "ReplaceFile"; the program's own
 // ReplaceFile is meant here.
