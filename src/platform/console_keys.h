@@ -39,7 +39,8 @@ struct ConsoleKeyEvent {
   uint32_t control_state = 0;
 };
 
-// Control-key state bits and virtual-key codes the rules look at.
+// The control-key state bits of a key event, and the virtual-key codes the
+// rules look at.
 namespace console {
 constexpr uint32_t kRightAlt = 0x0001;
 constexpr uint32_t kLeftAlt = 0x0002;

@@ -21,21 +21,6 @@ bool RowsEqual(const Frame& a, int ra, const Frame& b, int rb) {
   return std::equal(a.cells[ra], a.cells[ra] + a.width, b.cells[rb]);
 }
 
-// The blank (a space) whose attribute the most cells of `f` hold, and how
-// many cells hold it.
-struct Background {
-  Cell cell;
-  int count = 0;
-};
-Background MostCommonBlank(const Frame& f) {
-  std::array<int, 256> counts{};
-  for (int r = 0; r < f.height; ++r)
-    for (int c = 0; c < f.width; ++c)
-      if (f.cells[r][c].ch == ' ') ++counts[f.cells[r][c].attr];
-  const auto best = std::max_element(counts.begin(), counts.end());
-  return {Cell{' ', static_cast<unsigned char>(best - counts.begin())}, *best};
-}
-
 int ChangedCells(const Frame& shown, const Frame& next) {
   int n = 0;
   for (int r = 0; r < next.height; ++r)
@@ -73,6 +58,9 @@ void ScrollIfMoved(ConsoleView& view, const Frame& next, std::vector<ConsoleOp>&
   Frame& shown = view.frame;
   int in_place = 0;
   for (int r = 0; r < next.height; ++r) in_place += RowsEqual(next, r, shown, r) ? 1 : 0;
+  // A scroll by n lines matches at most height - n rows: with at most one
+  // row changed (typing), no scroll can do better.
+  if (in_place >= next.height - 1) return;
   int best_lines = 0;
   int best_match = in_place;
   for (int lines = 1; lines <= kMaxScroll && lines < next.height; ++lines) {
@@ -164,13 +152,6 @@ void PlanConsoleFrame(ConsoleView& view, const Frame& next, int buffer_cols,
   view.frame.cursor_col = next.cursor_col;
   view.frame.cursor_visible = next.cursor_visible;
   view.known = true;
-}
-
-int RowBelowText(const Frame& f) {
-  for (int r = f.height - 1; r >= 0; --r)
-    for (int c = 0; c < f.width; ++c)
-      if (f.cells[r][c].ch != ' ' && f.cells[r][c].ch != 0) return r + 1;
-  return 0;
 }
 
 }  // namespace pw

@@ -49,8 +49,4 @@ struct ConsoleView {
 void PlanConsoleFrame(ConsoleView& view, const Frame& next, int buffer_cols,
                       std::vector<ConsoleOp>& ops);
 
-// The row (0-based) where a shell should go on after the program: the one
-// below the lowest row of `f` that holds a character other than a blank.
-int RowBelowText(const Frame& f);
-
 }  // namespace pw

@@ -5,8 +5,8 @@
 //                                       sequences, signals)
 //   platform/windows/console_device.*   the Windows console (console API)
 //
-// Each backend defines `struct Device`, `NativeHandle` and `kNoHandle`, and
-// implements the operations below.  Input or output that is not a terminal
+// Each backend defines `struct Device` and implements the operations below
+// (files and handles are named by platform/native_handle.h).  Input or output that is not a terminal
 // (a pipe, a file) works the same on both: keys are read as bytes (lines
 // ended by CR LF or LF), and the screen goes out as the escape sequences of
 // platform/vt_render.h.

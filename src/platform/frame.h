@@ -27,4 +27,17 @@ struct Frame {
   bool cursor_visible = true;
 };
 
+// The row (0-based) where a shell should go on after the program: the one
+// below the lowest row of `f` that holds a character other than a blank
+// (0 for an empty screen).
+int RowBelowText(const Frame& f);
+
+// The blank (a space) whose attribute the most cells of `f` hold, and how
+// many cells hold it; of equally common attributes, the lowest.
+struct Background {
+  Cell cell;
+  int count = 0;
+};
+Background MostCommonBlank(const Frame& f);
+
 }  // namespace pw

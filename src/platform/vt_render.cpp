@@ -43,13 +43,17 @@ constexpr int kLongestBridge = 4;
 
 int Clamp(int v, int lo, int hi) { return v < lo ? lo : (v > hi ? hi : v); }
 
-void MoveTo(TerminalView& view, int row, int col, std::string& out) {
-  if (view.cursor == CellPosition{row, col}) return;
+void AppendCursorMove(int row, int col, std::string& out) {
   out += "\x1b[";
   AppendDecimal(out, static_cast<unsigned>(row + 1));
   out.push_back(';');
   AppendDecimal(out, static_cast<unsigned>(col + 1));
   out.push_back('H');
+}
+
+void MoveTo(TerminalView& view, int row, int col, std::string& out) {
+  if (view.cursor == CellPosition{row, col}) return;
+  AppendCursorMove(row, col, out);
   view.cursor = CellPosition{row, col};
 }
 
@@ -75,27 +79,14 @@ void ForgetPosition(TerminalView& view) {
   view.attr.reset();
 }
 
-// The attribute most blank cells of the frame have: the screen's colours,
-// which a bce erase can lay down in one go.
-unsigned char BlankAttribute(const Frame& f) {
-  int count[256] = {};
-  for (int r = 0; r < f.height; ++r)
-    for (int c = 0; c < f.width; ++c)
-      if (f.cells[r][c].ch == ' ') ++count[f.cells[r][c].attr];
-  int best = 0;
-  for (int a = 1; a < 256; ++a)
-    if (count[a] > count[best]) best = a;
-  return static_cast<unsigned char>(best);
-}
-
 // Starts a repaint of everything.  Returns true when every cell must then
 // be written; false when the erase already left the blanks in place.
 bool StartRepaint(TerminalView& view, const Frame& next, TerminalTraits traits,
                   std::string& out) {
   if (traits.erases_in_colour) {
-    // Erase in the screen's colours: blanks in those colours are then shown
-    // already, and only the text needs writing.
-    const unsigned char blank = BlankAttribute(next);
+    // Erase in the screen's colours (those most blanks have): blanks in
+    // those colours are then shown already, and only the text needs writing.
+    const unsigned char blank = MostCommonBlank(next).cell.attr;
     UseColours(view, blank, out);
     out += kHome;
     out += kErase;
@@ -169,14 +160,6 @@ void HideCursor(TerminalView& view, std::string& out) {
   view.cursor_shown = false;
 }
 
-// The lowest row (0-based) with a character that is not blank, or -1.
-int LowestTextRow(const Frame& f) {
-  for (int r = f.height - 1; r >= 0; --r)
-    for (int c = 0; c < f.width; ++c)
-      if (f.cells[r][c].ch != ' ' && f.cells[r][c].ch != 0) return r;
-  return -1;
-}
-
 }  // namespace
 
 int AnsiForeground(int palette) {
@@ -233,9 +216,13 @@ void ForgetView(TerminalView& view) {
   view.cursor_shown.reset();
 }
 
-void RenderResume(TerminalView& view, TerminalTraits traits, std::string& out) {
+void RenderResume(TerminalTraits traits, std::string& out) {
   if (traits.linux_console) out += kLinuxBrightWhite;
-  ForgetView(view);
+}
+
+int LowestRowShown(const TerminalView& view) {
+  return view.content == TerminalView::Content::Frame ? RowBelowText(view.frame) - 1
+                                                      : kScreenRows - 1;
 }
 
 std::string LeaveBytes(const TerminalView& view, TerminalTraits traits, bool restore_title,
@@ -246,14 +233,12 @@ std::string LeaveBytes(const TerminalView& view, TerminalTraits traits, bool res
   if (restore_title) out += kRestoreTitle;
   // The shell goes on below the lowest row with text; only a screen that
   // reaches the terminal's last row needs a line end that scrolls.
-  const bool known = view.content == TerminalView::Content::Frame;
-  const int last = known ? LowestTextRow(view.frame) : kScreenRows - 1;
+  const int last = LowestRowShown(view);
   const int rows = terminal_rows > 0 ? terminal_rows : kScreenRows;
-  TerminalView scratch;
   if (last + 1 < rows) {
-    MoveTo(scratch, last + 1, 0, out);
+    AppendCursorMove(last + 1, 0, out);
   } else {
-    MoveTo(scratch, last, 0, out);
+    AppendCursorMove(last, 0, out);
     out += "\r\n";
   }
   return out;

@@ -68,8 +68,12 @@ void RenderStart(TerminalView& view, TerminalTraits traits, bool save_title, std
 void ForgetView(TerminalView& view);
 
 // Coming back after a stop: the Linux console's palette again.  The screen
-// itself is repainted by the next frame (`view` becomes Unknown).
-void RenderResume(TerminalView& view, TerminalTraits traits, std::string& out);
+// itself is repainted by the next frame, once the view is forgotten.
+void RenderResume(TerminalTraits traits, std::string& out);
+
+// The lowest row with text that the terminal is known to show (-1 for an
+// empty screen); the screen's last row when what it shows is not known.
+int LowestRowShown(const TerminalView& view);
 
 // Giving the terminal back: default colours, cursor shown, palette and
 // (when `restore_title`) the title put back, and the cursor on the row

@@ -7,7 +7,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <vector>
+#include <string>
+#include <string_view>
 
 #include "platform/files.h"
 
@@ -15,21 +16,13 @@ namespace pw {
 
 namespace {
 
-// The folder part of a path ("" for a bare name) and the name itself.
-struct PathParts {
-  std::string folder;  // with its trailing '/'
-  std::string name;
-};
-
-PathParts SplitPath(std::string_view path) {
+// Makes a rename to `path` durable by syncing the folder that holds it; a
+// failure here does not undo the rename.
+void SyncFolderOf(std::string_view path) {
   const std::size_t slash = path.rfind('/');
-  if (slash == std::string_view::npos) return {std::string(), std::string(path)};
-  return {std::string(path.substr(0, slash + 1)), std::string(path.substr(slash + 1))};
-}
-
-// Makes a rename into `folder` durable; a failure here does not undo it.
-void SyncFolder(const std::string& folder) {
-  const int fd = open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  const std::string folder =
+      slash == std::string_view::npos ? std::string(".") : std::string(path.substr(0, slash + 1));
+  const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd < 0) return;
   fsync(fd);
   close(fd);
@@ -82,8 +75,7 @@ int CloseOutputFile(NativeHandle& file) {
 }
 
 int ReplaceFile(std::string_view name, const unsigned char* bytes, std::size_t n) {
-  const PathParts parts = SplitPath(name);
-  std::string temp = parts.folder + parts.name + ".XXXXXX";
+  std::string temp = std::string(name) + ".XXXXXX";
   const int fd = mkostemp(temp.data(), O_CLOEXEC);
   if (fd < 0) return errno;
   // mkostemp makes the file private; give it the mode a newly created file
@@ -100,7 +92,7 @@ int ReplaceFile(std::string_view name, const unsigned char* bytes, std::size_t n
     unlink(temp.c_str());
     return error;
   }
-  SyncFolder(parts.folder);
+  SyncFolderOf(name);
   return 0;
 }
 

@@ -10,6 +10,8 @@
 #include <cerrno>
 #include <cstring>
 #include <iterator>
+#include <optional>
+#include <string>
 #include <string_view>
 
 #include "platform/device.h"
@@ -51,6 +53,16 @@ struct SignalState {
   int wake[2] = {kNoHandle, kNoHandle};  // self-pipe: resize and continue wake the key wait
 };
 SignalState g_signals;
+
+// What the handlers' bytes were made for: the lowest text row shown and the
+// terminal's height (the rest is fixed while the device is open).  The
+// bytes are made again only when one of them changes, not for every frame.
+struct SignalBytesFor {
+  int lowest_row = 0;
+  int terminal_rows = 0;
+  friend bool operator==(const SignalBytesFor&, const SignalBytesFor&) = default;
+};
+std::optional<SignalBytesFor> g_signal_bytes_for;
 
 constexpr int kFatalSignals[] = {SIGTERM, SIGHUP, SIGINT, SIGQUIT, SIGSEGV, SIGABRT, SIGBUS, SIGFPE};
 constexpr int kOtherSignals[] = {SIGTSTP, SIGCONT, SIGWINCH, SIGPIPE};
@@ -141,14 +153,11 @@ bool Store(SignalBytes& b, const std::string& bytes) {
 // Brings the handlers' bytes up to date with what the screen shows.
 void UpdateSignalBytes(const Device& d) {
   const int rows = d.size ? d.size->rows : 0;
-  const std::string leave = LeaveBytes(d.view, d.traits, d.title_saved, rows);
+  const SignalBytesFor now{LowestRowShown(d.view), rows};
+  if (g_signal_bytes_for == now) return;
+  g_signal_bytes_for = now;
+  const std::string leave = LeaveBytes(d.view, d.traits, d.out_is_terminal, rows);
   const std::string suspend = LeaveBytes(d.view, d.traits, false, rows);
-  const SignalBytes& now = g_signals.leave[g_signals.current];
-  if (std::string_view(now.bytes, now.len) == leave &&
-      std::string_view(g_signals.suspend[g_signals.current].bytes,
-                       g_signals.suspend[g_signals.current].len) == suspend) {
-    return;
-  }
   const sig_atomic_t other = 1 - g_signals.current;
   if (Store(g_signals.leave[other], leave) && Store(g_signals.suspend[other], suspend)) {
     g_signals.current = other;
@@ -216,7 +225,7 @@ void HandleWakeups(Device& d) {
   }
   if (continued) {
     EnterRawMode(d);
-    RenderResume(d.view, d.traits, d.out);
+    RenderResume(d.traits, d.out);
   }
   if (resized || continued) {
     QuerySize(d);
@@ -306,7 +315,6 @@ void OpenDevice(Device& d, DeviceHandles handles) {
   struct termios modes {};
   if (d.in_is_terminal && tcgetattr(d.in_fd, &modes) == 0) d.saved_modes = modes;
   d.traits = d.out_is_terminal ? ReadTerminalTraits(d.out_fd) : TerminalTraits{};
-  d.title_saved = d.out_is_terminal;
   d.view = TerminalView{};
   d.out.clear();
 
@@ -316,6 +324,7 @@ void OpenDevice(Device& d, DeviceHandles handles) {
   g_signals.in_fd = d.in_fd;
   g_signals.out_fd = d.out_fd;
   if (d.saved_modes) g_signals.saved_modes = *d.saved_modes;
+  g_signal_bytes_for.reset();
   UpdateSignalBytes(d);
   g_signals.raw_active = d.saved_modes ? 1 : 0;
   InstallHandlers();
@@ -323,7 +332,7 @@ void OpenDevice(Device& d, DeviceHandles handles) {
   d.state = Device::State::Open;
   QuerySize(d);
   if (d.out_fd >= 0) {
-    RenderStart(d.view, d.traits, d.title_saved, d.out);
+    RenderStart(d.view, d.traits, d.out_is_terminal, d.out);
     Flush(d);
   }
 }
@@ -332,7 +341,7 @@ void CloseDevice(Device& d) {
   if (d.state == Device::State::Closed) return;
   d.out.clear();
   if (d.out_fd >= 0 && d.state == Device::State::Open) {
-    d.out = LeaveBytes(d.view, d.traits, d.title_saved, d.size ? d.size->rows : 0);
+    d.out = LeaveBytes(d.view, d.traits, d.out_is_terminal, d.size ? d.size->rows : 0);
     Flush(d);
   }
   if (d.saved_modes) tcsetattr(d.in_fd, TCSANOW, &*d.saved_modes);
@@ -341,7 +350,6 @@ void CloseDevice(Device& d) {
   g_signals.in_fd = kNoHandle;
   g_signals.out_fd = kNoHandle;
   d.saved_modes.reset();
-  d.title_saved = false;
   d.state = Device::State::Closed;
 }
 

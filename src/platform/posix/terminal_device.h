@@ -33,7 +33,6 @@ struct Device {
   bool out_is_terminal = false;
   // The input terminal's own modes, kept while raw mode is on.
   std::optional<struct termios> saved_modes;
-  bool title_saved = false;      // the title is on the terminal's title stack
   TerminalTraits traits;
   // The size of the terminal showing the output; none for a pipe or file.
   std::optional<TerminalSize> size;

@@ -8,8 +8,11 @@
 #include "platform/console_keys.h"
 #include "platform/device.h"
 #include "platform/files.h"
+#include "platform/frame.h"
 
 #include <windows.h>
+
+#include "platform/windows/handle.h"
 
 namespace pw {
 
@@ -23,9 +26,6 @@ constexpr DWORD kEscLookMs = 5;
 // Output modes while the program runs: processed output, wrap at the end
 // of a line (the console's defaults, without escape-sequence processing).
 constexpr DWORD kOutputMode = ENABLE_PROCESSED_OUTPUT | ENABLE_WRAP_AT_EOL_OUTPUT;
-
-// A HANDLE is kept in the platform-neutral NativeHandle as its value.
-HANDLE Win(NativeHandle h) { return reinterpret_cast<HANDLE>(h); }  // NOLINT(performance-no-int-to-ptr)
 
 // ---- Giving the console back from another thread ---------------------------
 //
@@ -238,7 +238,7 @@ void RunConsoleOps(const Device& d, const Frame& f, const std::vector<ConsoleOp>
         SetConsoleCursorPosition(h, Coord(op.col, op.row));
         break;
       case ConsoleOp::Kind::CursorShow: {
-        const CONSOLE_CURSOR_INFO cursor{d.cursor_size, op.count != 0 ? TRUE : FALSE};
+        const CONSOLE_CURSOR_INFO cursor{d.saved.cursor_size, op.count != 0 ? TRUE : FALSE};
         SetConsoleCursorInfo(h, &cursor);
         break;
       }
@@ -340,7 +340,6 @@ bool MoreComesSoon(const Device& d) {
 Key WaitForByteKey(Device& d, bool take) {
   bool input_ended = d.input == kNoHandle;
   for (;;) {
-    if (d.state == Device::State::OutputLost) throw EndOfInput{};
     const DecodeResult r = NextKey(d.keys, !input_ended, take);
     if (r.status == DecodeStatus::Done) return r.key;
     if (input_ended) throw EndOfInput{};
@@ -357,11 +356,6 @@ Key WaitForKey(Device& d, const Frame& f, bool take) {
   if (d.state == Device::State::OutputLost) throw EndOfInput{};
   if (d.input_is_console) return WaitForConsoleKey(d, take);
   return WaitForByteKey(d, take);
-}
-
-NativeHandle Native(HANDLE h) {
-  if (h == nullptr || h == INVALID_HANDLE_VALUE) return kNoHandle;
-  return reinterpret_cast<NativeHandle>(h);
 }
 
 }  // namespace
@@ -401,7 +395,6 @@ void OpenDevice(Device& d, DeviceHandles handles) {
   if (d.output_is_console) {
     const HANDLE h = Win(d.output);
     SetConsoleMode(h, kOutputMode);
-    d.cursor_size = d.saved.cursor_saved ? d.saved.cursor_size : 10;
     SizeConsole(h, kScreenCols, kScreenRows);
     ReadBufferSize(d);
   }

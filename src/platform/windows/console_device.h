@@ -54,7 +54,6 @@ struct Device {
   ConsoleView console;
   int buffer_cols = 0;
   int buffer_rows = 0;
-  uint32_t cursor_size = 10;  // the cursor's height, per cent of a cell
 
   // Console input: a key press the console reported with a repeat count,
   // still to be delivered `repeats` more times.

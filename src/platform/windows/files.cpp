@@ -6,6 +6,8 @@
 #include <string>
 
 #include <windows.h>
+
+#include "platform/windows/handle.h"
 // <windows.h> names ReplaceFileA/W "ReplaceFile"; the program's own
 // ReplaceFile is meant here.
 #undef ReplaceFile
@@ -13,9 +15,6 @@
 namespace pw {
 
 namespace {
-
-// A HANDLE is kept in the platform-neutral NativeHandle as its value.
-HANDLE Win(NativeHandle h) { return reinterpret_cast<HANDLE>(h); }  // NOLINT(performance-no-int-to-ptr)
 
 // File names are in the program's 8-bit code page, like its texts.
 std::wstring WideName(std::string_view name) {
@@ -74,7 +73,7 @@ int CreateOutputFile(std::string_view name, NativeHandle& file) {
     CloseHandle(h);
     return error;
   }
-  file = reinterpret_cast<NativeHandle>(h);
+  file = Native(h);
   return 0;
 }
 
@@ -121,7 +120,7 @@ int ReplaceFile(std::string_view name, const unsigned char* bytes, std::size_t n
     if (h == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS) return LastError();
   }
   if (h == INVALID_HANDLE_VALUE) return LastError();
-  int error = WriteAll(reinterpret_cast<NativeHandle>(h), reinterpret_cast<const char*>(bytes), n);
+  int error = WriteAll(Native(h), reinterpret_cast<const char*>(bytes), n);
   if (error == 0 && !FlushFileBuffers(h)) error = LastError();
   if (!CloseHandle(h) && error == 0) error = LastError();
   if (error == 0 &&

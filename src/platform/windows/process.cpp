@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include "platform/windows/handle.h"
+
 namespace pw {
 
 // The module handle is where the program is loaded; its low 32 bits tell
@@ -15,9 +17,7 @@ int32_t ProgramInstance() {
 
 // The process's standard error (kNoHandle when it has none).
 NativeHandle StandardError() {
-  const HANDLE h = GetStdHandle(STD_ERROR_HANDLE);
-  if (h == nullptr || h == INVALID_HANDLE_VALUE) return kNoHandle;
-  return reinterpret_cast<NativeHandle>(h);
+  return Native(GetStdHandle(STD_ERROR_HANDLE));
 }
 
 }  // namespace pw
