@@ -66,25 +66,27 @@ void WriteRows(TextFileTable& t, const ArmSetup& arm, GridRange grid) {
     // billions of rows) would be computed for nothing.
     if (!AnyFileWritable(t)) return;
     const TrackingSample sample = TrackingSampleAt(arm, static_cast<int32_t>(n));
-    const std::string distortion = FormatWithMask(sample.distortion, kMask);
-    const std::string error = FormatWithMask(sample.error, kMask);
+    // Each value goes into both files: its digits are made once (and the
+    // radius's text, which stands twice in graph.txt, once too).
+    const EighteenDigits radius = EighteenDigitForm(sample.radius);
+    const EighteenDigits error = EighteenDigitForm(sample.error);
+    const EighteenDigits distortion = EighteenDigitForm(sample.distortion);
 
-    PrintItem(t, kData, sample.radius);
+    PrintItem(t, kData, radius);
     PrintZone(t, kData);
-    PrintItem(t, kData, error);
+    PrintItem(t, kData, FormatWithMask(error, kMask));
     PrintZone(t, kData);
-    PrintItem(t, kData, distortion);
+    PrintItem(t, kData, FormatWithMask(distortion, kMask));
     EndRecord(t, kData);
 
-    // The radius stands twice on the line; its text is made once.
-    const std::string radius = NumberText(sample.radius, NumberForm::Comma);
-    PrintItem(t, kGraph, radius);
+    const std::string radius_text = NumberText(radius, NumberForm::Comma);
+    PrintItem(t, kGraph, radius_text);
     WriteSeparator(t, kGraph);
-    WriteNumber(t, kGraph, sample.error);
+    WriteNumber(t, kGraph, error);
     WriteSeparator(t, kGraph);
-    PrintItem(t, kGraph, radius);
+    PrintItem(t, kGraph, radius_text);
     WriteSeparator(t, kGraph);
-    WriteNumber(t, kGraph, sample.distortion);
+    WriteNumber(t, kGraph, distortion);
     EndRecord(t, kGraph);
   }
 }

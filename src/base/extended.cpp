@@ -36,21 +36,8 @@ namespace {
 constexpr int kLibraryErrorSteps = 4;
 
 // The numbers kLibraryErrorSteps representable numbers below and above t.
-// Within one binade that is the significand minus and plus the count; the
-// rare rest (a power of two within reach, subnormals, NaN) steps through
-// the encoding in general.
 ExtendedRange Widened(long double t) {
-  const SoftExtended s = SoftFromX87(t);
-  const uint64_t sig = s.Significand();
-  const unsigned biased = s.BiasedExponent();
-  constexpr uint64_t k = kLibraryErrorSteps;
-  if (biased - 1 < 0x7FFE && sig >= SoftExtended::kIntegerBit + k && sig <= UINT64_MAX - k) {
-    const long double smaller = X87FromSoft(SoftExtended::FromBits(sig - k, s.SignExponent()));
-    const long double larger = X87FromSoft(SoftExtended::FromBits(sig + k, s.SignExponent()));
-    if (s.Negative()) return {larger, smaller};
-    return {smaller, larger};
-  }
-  const SoftRange r = WidenedRange(s, kLibraryErrorSteps);
+  const SoftRange r = WidenedRange(SoftFromX87(t), kLibraryErrorSteps);
   return {X87FromSoft(r.low), X87FromSoft(r.high)};
 }
 #endif

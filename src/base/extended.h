@@ -13,18 +13,18 @@
 // platform gets there; base/tangent.h has the pieces).
 #pragma once
 
-#include <cfloat>
 #include <cstdint>
 
-#if !defined(PW_SOFT_EXTENDED) && LDBL_MANT_DIG == 64 && (defined(__x86_64__) || defined(__i386__))
+// The software type is compiled in every build, so that it can be checked
+// against the hardware where both exist.  It also says whether long double
+// is the x87 format (PW_X87_LONG_DOUBLE).
+#include "base/soft_extended.h"
+
+#if !defined(PW_SOFT_EXTENDED) && PW_X87_LONG_DOUBLE
 #define PW_HARDWARE_EXTENDED 1
 #else
 #define PW_HARDWARE_EXTENDED 0
 #endif
-
-// The software type is compiled in every build, so that it can be checked
-// against the hardware where both exist.
-#include "base/soft_extended.h"
 
 namespace pw {
 
@@ -89,27 +89,15 @@ inline Extended Fabs(Extended x) { return __builtin_fabsl(x); }
 inline Extended Floor(Extended x) { return __builtin_floorl(x); }
 inline Extended Ceil(Extended x) { return __builtin_ceill(x); }
 inline Extended RoundHalfEven(Extended x) { return __builtin_nearbyintl(x); }
-// Read from the x87 layout (64-bit significand with its integer bit, then
-// sign and 15-bit exponent): the library call costs more than the rest of a
-// number's digits.
-inline int BinaryExponent(Extended x) {
-  unsigned char bytes[10];
-  __builtin_memcpy(bytes, &x, sizeof bytes);
-  const int biased = (bytes[8] | (bytes[9] << 8)) & 0x7FFF;
-  uint64_t significand;
-  __builtin_memcpy(&significand, bytes, sizeof significand);
-  if (biased == 0x7FFF || significand == 0) return __builtin_ilogbl(x);  // not finite, or 0
-  if (biased != 0) return biased - 16383;
-  return -16382 - __builtin_clzll(significand);  // subnormal
-}
+// The exponent and the integer are read from the number's bits: the library
+// call and the x87's own conversion (which switches the rounding mode twice)
+// cost more than the rest of a number's digits.
+inline int BinaryExponent(Extended x) { return BinaryExponent(SoftFromX87(x)); }
+inline uint64_t ToUInt64(Extended x) { return ToUInt64(SoftFromX87(x)); }
 inline bool IsNaN(Extended x) { return __builtin_isnan(x); }
 inline bool IsInf(Extended x) { return __builtin_isinf(x); }
 inline double ToDouble(Extended x) { return static_cast<double>(x); }
 inline float ToFloat(Extended x) { return static_cast<float>(x); }
-inline uint64_t ToUInt64(Extended x) {
-  if (!(x >= 0 && x < 0x1p64L) || x != __builtin_truncl(x)) return 0;
-  return static_cast<uint64_t>(x);
-}
 inline SoftExtended ToSoftExtended(Extended x) { return SoftFromX87(x); }
 inline Extended FromSoftExtended(SoftExtended x) { return X87FromSoft(x); }
 

@@ -64,8 +64,7 @@ bool RoundsUp(Toward mode, bool negative, uint64_t whole, uint64_t frac, uint64_
     case Toward::Up: return !negative;
     case Toward::NearestEven: break;
   }
-  const uint64_t half = unit >> 1;
-  return frac > half || (frac == half && (whole & unit) != 0);
+  return RoundsUpToEven(frac, unit >> 1, (whole & unit) != 0);
 }
 
 S RoundIntegral(S x, Toward mode) {
@@ -138,7 +137,7 @@ SoftExtended SoftExtended::RoundTiny(bool negative, int32_t biased, UInt128 m) {
   const UInt128 t = (m >> shift) | static_cast<UInt128>((m << (128 - shift)) != 0);
   uint64_t hi = static_cast<uint64_t>(t >> 64);
   const uint64_t lo = static_cast<uint64_t>(t);
-  if (lo > kIntegerBit || (lo == kIntegerBit && (hi & 1) != 0)) ++hi;
+  if (RoundsUpToEven(lo, kIntegerBit, (hi & 1) != 0)) ++hi;
   // Rounding up to 2^63 gives the smallest normal number.
   return FromBits(hi, static_cast<uint16_t>(sign | ((hi & kIntegerBit) != 0 ? 1 : 0)));
 }
@@ -254,8 +253,7 @@ uint64_t BinaryBits(SoftExtended x, int precision, int emax) {
   } else {
     kept = u.sig >> shift;
     const uint64_t rest = u.sig & ((uint64_t{1} << shift) - 1);
-    const uint64_t half = uint64_t{1} << (shift - 1);
-    up = rest > half || (rest == half && (kept & 1) != 0);
+    up = RoundsUpToEven(rest, uint64_t{1} << (shift - 1), (kept & 1) != 0);
   }
   // For a normal result the integer bit in `kept` adds the one that the
   // biased exponent lacks; a carry out of the significand goes into the

@@ -32,6 +32,13 @@ namespace pw {
 __extension__ using UInt128 = unsigned __int128;
 __extension__ using Int128 = __int128;
 
+// Rounding to nearest, halves to even: whether the kept part goes up one
+// unit, given the part dropped (`rest`), half a unit, and whether the kept
+// part is odd.
+constexpr bool RoundsUpToEven(uint64_t rest, uint64_t half, bool odd) {
+  return rest > half || (rest == half && odd);
+}
+
 class SoftExtended {
  public:
   static constexpr uint64_t kIntegerBit = 0x8000000000000000u;
@@ -129,7 +136,7 @@ class SoftExtended {
     uint64_t hi = static_cast<uint64_t>(m >> 64);
     const uint64_t lo = static_cast<uint64_t>(m);
     int32_t e = biased;
-    if (lo > kIntegerBit || (lo == kIntegerBit && (hi & 1) != 0)) {
+    if (RoundsUpToEven(lo, kIntegerBit, (hi & 1) != 0)) {
       if (++hi == 0) {
         hi = kIntegerBit;
         ++e;
@@ -309,7 +316,7 @@ inline double ToDouble(SoftExtended x) {
   // past the largest double).
   const uint64_t kept = sig >> 11;
   const uint64_t rest = sig & 0x7FF;
-  const uint64_t up = (rest > 0x400 || (rest == 0x400 && (kept & 1) != 0)) ? 1 : 0;
+  const uint64_t up = RoundsUpToEven(rest, 0x400, (kept & 1) != 0) ? 1 : 0;
   const uint64_t sign = x.Negative() ? uint64_t{1} << 63 : 0;
   return std::bit_cast<double>(((static_cast<uint64_t>(e + 1022) << 52) + kept + up) | sign);
 }

@@ -165,10 +165,11 @@ Binary128 ToBinary128(SoftExtended x) {
 }
 
 SoftRange Binary128TanRange(SoftExtended x) {
-  if (x.IsNaN() || x.IsInf() || x.IsZero()) {
-    const S r = CorrectlyRoundedTan(x);  // tan(+-0) = +-0; NaN otherwise
+  if (x.IsNaN() || x.IsInf()) {
+    const S r = CorrectlyRoundedTan(x);  // NaN
     return {r, r};
   }
+  if (x.IsZero()) return {x, x};  // tan(+-0) = +-0
   return RangeFromBinary128(Tan128(ToBinary128(x)));
 }
 

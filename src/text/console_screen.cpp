@@ -132,7 +132,7 @@ void EndLine(ConsoleScreen& s) {
 
 void ZoneTab(ConsoleScreen& s) {
   const auto before = static_cast<std::size_t>(CursorColumn(s) - 1);
-  PrintText(s, std::string(BlanksToNextZone(before), ' '));
+  PrintText(s, ZoneBlanks(before));
 }
 
 void HideCursor(ConsoleScreen& s) { s.frame.cursor_visible = false; }

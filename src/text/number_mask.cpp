@@ -201,10 +201,13 @@ std::string FixedText(const EighteenDigits& f, const MaskLayout& m) {
 }  // namespace
 
 std::string FormatWithMask(Extended x, std::string_view mask) {
-  MaskLayout m = ReadMask(mask);
-  if (m.int_places + m.frac_places == 0) return NumberText(x, NumberForm::Comma);
-  EighteenDigits f = EighteenDigitForm(x);
-  if (IsInf(x)) return InfinityText(m, f.negative);
+  return FormatWithMask(EighteenDigitForm(x), mask);
+}
+
+std::string FormatWithMask(const EighteenDigits& f, std::string_view mask) {
+  const MaskLayout m = ReadMask(mask);
+  if (m.int_places + m.frac_places == 0) return NumberText(f, NumberForm::Comma);
+  if (f.infinite) return InfinityText(m, f.negative);
   return m.exponent ? ExponentText(f, m) : FixedText(f, m);
 }
 

@@ -3,9 +3,11 @@
 // runs in extended precision (base/extended.h).
 #include "text/number_text.h"
 
+#include <array>
 #include <cfloat>
 #include <cmath>
 #include <cstddef>
+#include <iterator>
 
 #include "base/decimal.h"
 
@@ -36,18 +38,13 @@ constexpr ExtendedParts kBinaryPowers[10] = {
 };
 
 // The same powers as extended values, made once when the program starts.
-const Extended kBinaryPowerValues[10] = {
-    ExtendedFromParts(kBinaryPowers[0].significand, kBinaryPowers[0].exponent),
-    ExtendedFromParts(kBinaryPowers[1].significand, kBinaryPowers[1].exponent),
-    ExtendedFromParts(kBinaryPowers[2].significand, kBinaryPowers[2].exponent),
-    ExtendedFromParts(kBinaryPowers[3].significand, kBinaryPowers[3].exponent),
-    ExtendedFromParts(kBinaryPowers[4].significand, kBinaryPowers[4].exponent),
-    ExtendedFromParts(kBinaryPowers[5].significand, kBinaryPowers[5].exponent),
-    ExtendedFromParts(kBinaryPowers[6].significand, kBinaryPowers[6].exponent),
-    ExtendedFromParts(kBinaryPowers[7].significand, kBinaryPowers[7].exponent),
-    ExtendedFromParts(kBinaryPowers[8].significand, kBinaryPowers[8].exponent),
-    ExtendedFromParts(kBinaryPowers[9].significand, kBinaryPowers[9].exponent),
-};
+const std::array<Extended, std::size(kBinaryPowers)> kBinaryPowerValues = [] {
+  std::array<Extended, std::size(kBinaryPowers)> values{};
+  for (std::size_t i = 0; i < values.size(); ++i) {
+    values[i] = ExtendedFromParts(kBinaryPowers[i].significand, kBinaryPowers[i].exponent);
+  }
+  return values;
+}();
 
 // Above this, 10^k overflows the extended range; below its negative, 10^-k
 // underflows to zero.
@@ -99,6 +96,7 @@ EighteenDigits EighteenDigitForm(Extended x) {
     r.digits = kTenTo18 - 1;
     r.exponent = 999;
     r.negative = x < 0;
+    r.infinite = true;
     return r;
   }
   const Extended mag = Fabs(x);
@@ -144,12 +142,11 @@ constexpr uint64_t kTenTo15 = 1000000000000000ULL;
 // The first 15 of the 18 digits, rounded by the 16th: above 5 up, below 5
 // kept, exactly 5 up only when the 15th is odd (later digits are not looked
 // at).  An infinity keeps fifteen nines, which must not carry into 1E+999.
-Significant FifteenDigits(Extended x) {
-  const EighteenDigits f = EighteenDigitForm(x);
+Significant FifteenDigits(const EighteenDigits& f) {
   Significant s;
   s.exponent = f.exponent;
   uint64_t kept = f.digits / 1000;
-  if (!IsInf(x)) {
+  if (!f.infinite) {
     const uint64_t sixteen = f.digits / 100;
     kept = sixteen / 10;
     const auto decider = static_cast<unsigned>(sixteen % 10);
@@ -217,9 +214,12 @@ void AppendPlainForm(std::string& out, const Significant& s) {
 }  // namespace
 
 std::string NumberText(Extended x, NumberForm form) {
-  const Significant s = FifteenDigits(x);
+  return NumberText(EighteenDigitForm(x), form);
+}
+
+std::string NumberText(const EighteenDigits& f, NumberForm form) {
+  const Significant s = FifteenDigits(f);
   std::string out;
-  out.reserve(26);
   if (s.negative) {
     out.push_back('-');
   } else if (form != NumberForm::Comma) {

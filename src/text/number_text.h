@@ -31,6 +31,7 @@ struct EighteenDigits {
   uint64_t digits = 0;
   int exponent = 1;
   bool negative = false;
+  bool infinite = false;
 };
 EighteenDigits EighteenDigitForm(Extended x);
 
@@ -40,6 +41,9 @@ enum class NumberForm {
   Comma,    // "-" only for negative numbers, no trailing blank
 };
 std::string NumberText(Extended x, NumberForm form);
+// The same text from the digits of x made already, for a value written more
+// than once.
+std::string NumberText(const EighteenDigits& f, NumberForm form);
 
 // x rounded to n decimal places (n above 18 counts as 18), halves to even.
 // A negative n rounds to tens (-1), hundreds (-2), ...; below -18 it counts
@@ -49,5 +53,6 @@ Extended RoundTo(Extended x, int n);
 // x formatted with a mask of "0", ".", "E+"/"E-" and "#" (see
 // number_mask.cpp for what the mask reader supports).
 std::string FormatWithMask(Extended x, std::string_view mask);
+std::string FormatWithMask(const EighteenDigits& f, std::string_view mask);
 
 }  // namespace pw

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string_view>
 
 namespace pw {
 
@@ -12,6 +13,13 @@ constexpr std::size_t kZoneWidth = 14;
 // the next zone: 1 to 14, a whole zone at the start of a line.
 constexpr std::size_t BlanksToNextZone(std::size_t written) {
   return kZoneWidth - written % kZoneWidth;
+}
+
+// Those blanks.
+constexpr std::string_view ZoneBlanks(std::size_t written) {
+  constexpr std::string_view kBlanks = "              ";
+  static_assert(kBlanks.size() == kZoneWidth);
+  return kBlanks.substr(0, BlanksToNextZone(written));
 }
 
 }  // namespace pw

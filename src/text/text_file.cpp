@@ -72,11 +72,19 @@ void PrintItem(TextFileTable& t, int number, double x) {
   if (OpenTextFile* f = Find(t, number)) Put(*f, NumberText(x, NumberForm::Printed));
 }
 
+void PrintItem(TextFileTable& t, int number, const EighteenDigits& x) {
+  if (OpenTextFile* f = Find(t, number)) Put(*f, NumberText(x, NumberForm::Printed));
+}
+
 void PrintZone(TextFileTable& t, int number) {
-  if (OpenTextFile* f = Find(t, number)) Put(*f, std::string(BlanksToNextZone(f->column), ' '));
+  if (OpenTextFile* f = Find(t, number)) Put(*f, ZoneBlanks(f->column));
 }
 
 void WriteNumber(TextFileTable& t, int number, double x) {
+  if (OpenTextFile* f = Find(t, number)) Put(*f, NumberText(x, NumberForm::Comma));
+}
+
+void WriteNumber(TextFileTable& t, int number, const EighteenDigits& x) {
   if (OpenTextFile* f = Find(t, number)) Put(*f, NumberText(x, NumberForm::Comma));
 }
 

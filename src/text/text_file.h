@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/native_handle.h"
+#include "text/number_text.h"
 
 namespace pw {
 
@@ -42,11 +43,15 @@ struct TextFileTable {
 // table is left as it was.  A file that could not be opened keeps its content.
 int OpenForOutput(TextFileTable& t, std::string_view name, int number);
 
-// Statements on a file number that is not open do nothing.
+// Statements on a file number that is not open do nothing.  A number goes
+// out as its default text; the forms taking digits already made
+// (EighteenDigitForm) save making them again for a value written twice.
 void PrintItem(TextFileTable& t, int number, std::string_view text);
 void PrintItem(TextFileTable& t, int number, double x);  // " 58.5 "
+void PrintItem(TextFileTable& t, int number, const EighteenDigits& x);
 void PrintZone(TextFileTable& t, int number);
 void WriteNumber(TextFileTable& t, int number, double x);  // "-.5"
+void WriteNumber(TextFileTable& t, int number, const EighteenDigits& x);
 void WriteSeparator(TextFileTable& t, int number);
 void EndRecord(TextFileTable& t, int number);
 

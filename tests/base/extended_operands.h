@@ -321,7 +321,7 @@ inline long double Opaque(long double x) {
   return x;
 }
 
-// ToUInt64 as the hardware build defines it.
+// ToUInt64 from the x87's own comparison, truncation and conversion.
 inline uint64_t X87ToUInt64(long double x) {
   if (!(x >= 0 && x < 0x1p64L) || x != __builtin_truncl(x)) return 0;
   return static_cast<uint64_t>(x);
