@@ -24,10 +24,6 @@ constexpr std::string_view kEntryIndent = "         ";  // typing starts in colu
 constexpr std::string_view kMenuNumbers[4] = {"         1)", "         2)", "         3)",
                                               "         4)"};
 
-void BlankRows(ConsoleScreen& s, int n) {
-  for (int i = 0; i < n; ++i) EndLine(s);
-}
-
 }  // namespace
 
 void DrawMainScreen(ConsoleScreen& s) {
