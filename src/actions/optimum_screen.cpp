@@ -40,10 +40,7 @@ void RunOptimumAlignment(ConsoleScreen& s, ProgramValues& v) {
   const OptimumAlignment a =
       length_given ? ComputeOptimumAlignment(v.null_radii, ArmGiven::Length, v.arm_length.number)
                    : ComputeOptimumAlignment(v.null_radii, ArmGiven::Pivot, v.pivot.number);
-  v.arm.length = a.arm.length;
-  v.arm.pivot = a.arm.pivot;
-  v.arm.overhang = a.arm.overhang;
-  v.arm.offset = a.arm.offset;
+  v.arm = a.arm;
 
   if (!a.real) {
     MessageRow(s, kNoAlignment);
