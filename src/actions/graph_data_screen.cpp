@@ -23,8 +23,7 @@ void RunGraphData(ConsoleScreen& s, ProgramValues& v) {
   GraphDataInput in;
   v.arm_length = PromptedEntry(s, kArmLengthPrompt, 1, true);
   in.length_typed = !v.arm_length.text.empty();
-  in.pivot_asked = !in.length_typed;
-  if (in.pivot_asked) v.pivot = PromptedEntry(s, kPivotPrompt, 1, false);
+  if (!in.length_typed) v.pivot = PromptedEntry(s, kPivotPrompt, 1, false);
   v.overhang = PromptedEntry(s, kOverhangPrompt, 2, false);
 
   ArmSetup typed;
