@@ -37,7 +37,6 @@ pw::GraphDataInput LargeGrid() {
   typed.offset = pw::OffsetRadians(22);
   return pw::GraphDataInput{
       .length_typed = true,
-      .pivot_asked = false,
       .arm_length_text = std::string("240"),
       .pivot_text = std::string(),
       .overhang_text = std::string("16"),

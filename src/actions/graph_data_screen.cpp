@@ -5,7 +5,6 @@
 
 #include "geometry/alignment.h"
 #include "actions/graph_files.h"
-#include "platform/files.h"
 #include "screens/screen_pieces.h"
 
 namespace pw {
@@ -14,10 +13,8 @@ namespace {
 
 constexpr std::string_view kOverhangPrompt = "      Overhang (mm)?";
 constexpr std::string_view kOffsetPrompt = "      Offset (degrees)?";
-
-void FailureRow(ConsoleScreen& s, std::string_view file, int error) {
-  MessageRow(s, "      Could not write " + std::string(file) + ": " + ErrorText(error));
-}
+constexpr std::string_view kDataFailedLabel = "      Could not write data.txt: ";
+constexpr std::string_view kGraphFailedLabel = "      Could not write graph.txt: ";
 
 }  // namespace
 
@@ -26,8 +23,7 @@ void RunGraphData(ConsoleScreen& s, ProgramValues& v) {
   GraphDataInput in;
   v.arm_length = PromptedEntry(s, kArmLengthPrompt, 1, true);
   in.length_typed = !v.arm_length.text.empty();
-  in.pivot_asked = !in.length_typed;
-  if (in.pivot_asked) v.pivot = PromptedEntry(s, kPivotPrompt, 1, false);
+  if (!in.length_typed) v.pivot = PromptedEntry(s, kPivotPrompt, 1, false);
   v.overhang = PromptedEntry(s, kOverhangPrompt, 2, false);
 
   ArmSetup typed;
@@ -69,8 +65,8 @@ void RunGraphData(ConsoleScreen& s, ProgramValues& v) {
                       ResultPiece{57, false, "in the parent directory"},
                   });
   } else {
-    if (result.data_error != 0) FailureRow(s, "data.txt", result.data_error);
-    if (result.graph_error != 0) FailureRow(s, "graph.txt", result.graph_error);
+    if (result.data_error != 0) FailureRow(s, kDataFailedLabel, result.data_error);
+    if (result.graph_error != 0) FailureRow(s, kGraphFailedLabel, result.graph_error);
   }
   ClosingPrompt(s);
 }

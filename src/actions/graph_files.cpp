@@ -3,7 +3,6 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/native_handle.h"
 #include "text/number_text.h"
 #include "text/text_file.h"
 
@@ -33,7 +32,7 @@ void HeadingLine(TextFileTable& t, std::string_view a, std::string_view b, std::
 
 void WriteHead(TextFileTable& t, const GraphDataInput& in) {
   if (in.length_typed) ParameterLine(t, "Arm effective length (mm):        ", in.arm_length_text);
-  if (in.pivot_asked && !in.pivot_text.empty()) {
+  if (!in.length_typed && !in.pivot_text.empty()) {
     ParameterLine(t, "Pivot to spindle distance (mm):   ", in.pivot_text);
   }
   ParameterLine(t, "Overhang (mm):                    ", in.overhang_text);
@@ -50,17 +49,17 @@ void WriteHead(TextFileTable& t, const GraphDataInput& in) {
   EndRecord(t, kData);
 }
 
-// True while at least one of the two files can still take rows: it is open
-// and no write to it has failed.
+// True while at least one of the two files can still take rows: no write to
+// it has failed.  The table holds just the two files, and only when they
+// opened; none is closed before the rows are done.
 bool AnyFileWritable(const TextFileTable& t) {
   for (const OpenTextFile& f : t.files) {
-    if ((f.number == kData || f.number == kGraph) && f.handle != kNoHandle && f.error == 0) return true;
+    if (f.error == 0) return true;
   }
   return false;
 }
 
 void WriteRows(TextFileTable& t, const ArmSetup& arm, GridRange grid) {
-  if (GridCount(grid) == 0) return;
   for (int64_t n = grid.first; n <= grid.last; ++n) {
     // Once neither file can take another byte, the rest of a grid (up to
     // billions of rows) would be computed for nothing.

@@ -11,8 +11,9 @@
 namespace pw {
 
 struct GraphDataInput {
-  bool length_typed = false;   // the arm-length text is not empty
-  bool pivot_asked = false;    // the pivot distance was asked in this run
+  // The arm-length text is not empty; when it is, the pivot distance was
+  // asked instead.
+  bool length_typed = false;
   std::string arm_length_text;
   std::string pivot_text;
   std::string overhang_text;

@@ -5,7 +5,6 @@
 
 #include "geometry/alignment.h"
 #include "drawing/protractor.h"
-#include "platform/files.h"
 #include "screens/screen_pieces.h"
 #include "text/line_entry.h"
 #include "text/number_text.h"
@@ -60,9 +59,7 @@ void RunNullRadiiScreen(ConsoleScreen& s, ProgramValues& v) {
   HeaderBlock(s);
   v.inner_radius = PromptedEntry(s, kInnerRadiusPrompt, 1, true);
   v.outer_radius = PromptedEntry(s, kOuterRadiusPrompt, 1, false);
-  EndLine(s);
-  EndLine(s);
-  EndLine(s);
+  BlankRows(s, 3);
 
   v.null_radii = ComputeNullRadii(GrooveSpan{v.inner_radius.number, v.outer_radius.number});
   const std::string outer_text = ShownRadius(v.null_radii.outer);
@@ -82,15 +79,12 @@ void RunNullRadiiScreen(ConsoleScreen& s, ProgramValues& v) {
     const DrawOutcome outcome = DrawProtractor(v.inner_radius.number, v.outer_radius.number,
                                                v.null_radii.inner, v.null_radii.outer);
     EndLine(s);
-    const int r = CursorRow(s);
     if (outcome.saved) {
-      ResultLine(s,
-                 {ResultPiece{1, false, std::string(kSavedLabel)},
-                  ResultPiece{kSavedNameColumn, true, "protractor.emf"},
-                  ResultPiece{kSavedWhereColumn, false, "in the parent directory"}},
-                 r);
+      ResultLine(s, {ResultPiece{1, false, std::string(kSavedLabel)},
+                     ResultPiece{kSavedNameColumn, true, "protractor.emf"},
+                     ResultPiece{kSavedWhereColumn, false, "in the parent directory"}});
     } else {
-      MessageRow(s, std::string(kFailedLabel) + ErrorText(outcome.error), r);
+      FailureRow(s, kFailedLabel, outcome.error);
     }
   }
   ClosingPrompt(s);

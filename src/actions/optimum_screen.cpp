@@ -27,11 +27,11 @@ void RunOptimumAlignment(ConsoleScreen& s, ProgramValues& v) {
   if (!length_given) v.pivot = PromptedEntry(s, kPivotPrompt, 1, false);
   v.inner_radius = PromptedEntry(s, kInnerRadiusPrompt, 1, false);
   v.outer_radius = PromptedEntry(s, kOuterRadiusPrompt, 1, false);
-  for (int i = 0; i < 3; ++i) EndLine(s);
+  BlankRows(s, 3);
 
   if (!length_given && v.pivot.text.empty()) {
     // Neither dimension: nothing to compute from.
-    MessageRow(s, std::string(kNeitherGiven));
+    MessageRow(s, kNeitherGiven);
     ClosingPrompt(s);
     return;
   }
@@ -40,13 +40,10 @@ void RunOptimumAlignment(ConsoleScreen& s, ProgramValues& v) {
   const OptimumAlignment a =
       length_given ? ComputeOptimumAlignment(v.null_radii, ArmGiven::Length, v.arm_length.number)
                    : ComputeOptimumAlignment(v.null_radii, ArmGiven::Pivot, v.pivot.number);
-  v.arm.length = a.arm.length;
-  v.arm.pivot = a.arm.pivot;
-  v.arm.overhang = a.arm.overhang;
-  v.arm.offset = a.arm.offset;
+  v.arm = a.arm;
 
   if (!a.real) {
-    MessageRow(s, std::string(kNoAlignment));
+    MessageRow(s, kNoAlignment);
   } else {
     const Extended degrees = static_cast<Extended>(kDegreesPerRadian) * a.arm.offset;
     ResultLine(s, {

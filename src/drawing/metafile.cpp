@@ -148,14 +148,11 @@ void PutFont(std::vector<uint8_t>& b, const MetafileObject& f) {
 
 // The object's index, writing its create record first when it has none.
 uint32_t ObjectIndex(Metafile& m, const MetafileObject& o) {
-  std::size_t slot = m.slots.size();
-  for (std::size_t i = 0; i < m.slots.size(); ++i) {
-    if (m.slots[i] == o.id) return static_cast<uint32_t>(i + 1);
-    if (m.slots[i] == 0 && slot == m.slots.size()) slot = i;
-  }
-  if (slot == m.slots.size()) m.slots.push_back(0);
-  m.slots[slot] = o.id;
-  const auto index = static_cast<uint32_t>(slot + 1);
+  // Objects are never deleted, so the lowest free index is the next one.
+  const auto found = std::find(m.slots.begin(), m.slots.end(), o.id);
+  if (found != m.slots.end()) return static_cast<uint32_t>(found - m.slots.begin() + 1);
+  m.slots.push_back(o.id);
+  const auto index = static_cast<uint32_t>(m.slots.size());
   const uint32_t types[] = {kCreatePen, kCreateBrush, kCreateFont};
   const std::size_t at = Begin(m, types[static_cast<int>(o.kind)]);
   Put32(m.bytes, index);
@@ -267,7 +264,6 @@ void RecordLine(Metafile& m, MetafilePoint from, MetafilePoint to) {
   RecordPoint(m, kMoveTo, from);
   RecordPoint(m, kLineTo, to);
   AddBounds(m, from.x, from.y, to.x, to.y);
-  m.position = to;
 }
 
 void RecordText(Metafile& m, MetafilePoint at_point, std::string_view text) {
@@ -280,8 +276,7 @@ void RecordText(Metafile& m, MetafilePoint at_point, std::string_view text) {
   const int64_t pixels = std::max<int64_t>(1, int64_t{width} * kPixelsX / kUnitsX);
   const int32_t advance = RoundedQuotient(pixels * kUnitsX, kPixelsX);
   const auto n = static_cast<uint32_t>(text.size());
-  int32_t extent = 0;
-  for (uint32_t i = 0; i < n; ++i) extent = WrapAdd(extent, advance);
+  const int32_t extent = WrapMul(advance, static_cast<int32_t>(n));
   const int32_t right = WrapAdd(WrapAdd(at_point.x, extent), 1);
   const int32_t bottom = WrapAdd(at_point.y, height);
   const uint32_t string_bytes = (2 * n + 3) / 4 * 4;

@@ -68,10 +68,9 @@ struct Metafile {
   std::vector<uint8_t> bytes;   // the header's room, then the records
   uint32_t records = 1;         // the header counts
   int32_t frame[4] = {};        // the picture frame, 0.01 mm
-  std::vector<int> slots;       // slots[i]: the id recorded at index i + 1 (0: free)
+  std::vector<int> slots;       // slots[i]: the id recorded at index i + 1
   MetafileObject brush;         // the brush and font selected now (id 0: a stock one)
   MetafileObject font;
-  MetafilePoint position;       // the current position (MoveToEx)
   bool has_bounds = false;      // what was drawn, in reference pixels
   int32_t bounds[4] = {};       // left, top, right, bottom
 };

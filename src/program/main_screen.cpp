@@ -10,6 +10,11 @@ namespace pw {
 
 namespace {
 
+// First row of the menu: the numbers stand on rows 12, 14, 16 and 18, and
+// each menu text starts in column 13.
+constexpr int kFirstMenuRow = 12;
+constexpr int kMenuTextColumn = 13;
+
 constexpr std::string_view kSelectLine = "                                   Select an action";
 constexpr std::string_view kMenuTexts[4] = {
     "Calculate optimum overhang and offset for specified arm dimensions",
@@ -23,10 +28,6 @@ constexpr std::string_view kInitiateLine =
 constexpr std::string_view kEntryIndent = "         ";  // typing starts in column 10
 constexpr std::string_view kMenuNumbers[4] = {"         1)", "         2)", "         3)",
                                               "         4)"};
-
-void BlankRows(ConsoleScreen& s, int n) {
-  for (int i = 0; i < n; ++i) EndLine(s);
-}
 
 }  // namespace
 

@@ -1,16 +1,9 @@
 // The main screen: header, the menu of four actions and the choice entry.
 #pragma once
 
-#include <string_view>
-
 #include "text/console_screen.h"
 
 namespace pw {
-
-// First row of the menu: the numbers stand on rows 12, 14, 16 and 18, and
-// each menu text starts in column 13.
-constexpr int kFirstMenuRow = 12;
-constexpr int kMenuTextColumn = 13;
 
 // Clears the screen and draws the main screen; leaves the cursor at row 25,
 // column 1, in black on bright white, with the cursor switched off.

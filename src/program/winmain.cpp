@@ -20,8 +20,8 @@ constexpr int32_t kRestoreItem = 0xF120;
 constexpr int32_t kSizeItem = 0xF000;
 constexpr int32_t kMaximizeItem = 0xF030;
 
-}  // namespace
-
+// The console-tools calls of start-up, in their fixed order.  `instance`
+// identifies the running program to the tools.
 void DressConsoleWindow(ConsoleTools& ct, int32_t instance) {
   const int32_t tools_state = 0;
   InitConsoleTools(ct, instance, 0, 0, 0, &tools_state, 0);
@@ -36,6 +36,8 @@ void DressConsoleWindow(ConsoleTools& ct, int32_t instance) {
   DeleteWindowMenuItem(ct, -1);
   DeleteWindowMenuItem(ct, kMaximizeItem);
 }
+
+}  // namespace
 
 int WINMAIN(ConsoleScreen& s, ProgramValues& v, ConsoleTools& ct, int32_t instance) {
   DressConsoleWindow(ct, instance);

@@ -10,10 +10,6 @@
 
 namespace pw {
 
-// The console-tools calls of start-up, in their fixed order.  `instance`
-// identifies the running program to the tools.
-void DressConsoleWindow(ConsoleTools& ct, int32_t instance);
-
 // Start-up followed by the main loop.  Returns 0 when the user quits; throws
 // EndOfInput when the keyboard input ends.
 int WINMAIN(ConsoleScreen& s, ProgramValues& v, ConsoleTools& ct, int32_t instance);

@@ -2,9 +2,9 @@
 
 #include <cstddef>
 #include <string>
-#include <utility>
 
 #include "base/product.h"
+#include "platform/files.h"
 #include "platform/frame.h"
 #include "text/line_entry.h"
 
@@ -29,7 +29,7 @@ void HeaderBlock(ConsoleScreen& s) {
   SetColours(s, kBlack, kBrightWhite);
   HeaderRows(s);
   SetColours(s, kDarkGrey, kBrightWhite);
-  for (int i = 0; i < 4; ++i) EndLine(s);  // rows 5 to 8 blank; cursor on row 9
+  BlankRows(s, 4);  // rows 5 to 8; the cursor on row 9
 }
 
 TypedValue PromptedEntry(ConsoleScreen& s, std::string_view prompt, int zone_tabs, bool first) {
@@ -61,15 +61,22 @@ void ResultLine(ConsoleScreen& s, std::initializer_list<ResultPiece> pieces, int
   }
 }
 
-void MessageRow(ConsoleScreen& s, std::string text, int fixed_row) {
+void MessageRow(ConsoleScreen& s, std::string_view text) {
   const auto room = static_cast<std::size_t>(kScreenCols - 1);
-  if (text.size() > room) text.resize(room);
   SetColours(s, kDarkGrey, kBrightWhite);
-  ResultLine(s, {ResultPiece{1, false, std::move(text)}}, fixed_row);
+  ResultLine(s, {ResultPiece{1, false, std::string(text.substr(0, room))}});
+}
+
+void FailureRow(ConsoleScreen& s, std::string_view label, int error) {
+  MessageRow(s, std::string(label) + ErrorText(error));
+}
+
+void BlankRows(ConsoleScreen& s, int n) {
+  for (int i = 0; i < n; ++i) EndLine(s);
 }
 
 void ClosingPrompt(ConsoleScreen& s) {
-  for (int i = 0; i < 6; ++i) EndLine(s);
+  BlankRows(s, 6);
   SetColours(s, kDarkGrey, kBrightWhite);
   PrintText(s, kClosingText);
   EndLine(s);

@@ -1,5 +1,6 @@
 // The pieces every action screen is built from: the header rows, a prompted
-// entry, a result line of pieces at given columns, and the closing prompt.
+// entry, a result line of pieces at given columns, message and failure rows,
+// runs of blank rows, and the closing prompt.
 #pragma once
 
 #include <initializer_list>
@@ -46,9 +47,16 @@ struct ResultPiece {
 void ResultLine(ConsoleScreen& s, std::initializer_list<ResultPiece> pieces,
                 int fixed_row = 0);
 
-// A message row in dark grey (on the cursor's row, or on `fixed_row`), cut
-// to one screen row so that the rows below stay where they always are.
-void MessageRow(ConsoleScreen& s, std::string text, int fixed_row = 0);
+// A message row in dark grey on the cursor's row, cut to one screen row so
+// that the rows below stay where they always are.
+void MessageRow(ConsoleScreen& s, std::string_view text);
+
+// A message row telling of a failure: the label, then the system's words for
+// `error` (a platform error code).
+void FailureRow(ConsoleScreen& s, std::string_view label, int error);
+
+// `n` line ends in a row (the rows passed over are left blank).
+void BlankRows(ConsoleScreen& s, int n);
 
 // Six blank rows, the prompt, a key, and all waiting input discarded.
 void ClosingPrompt(ConsoleScreen& s);

@@ -45,7 +45,7 @@ Key TakeKey(ConsoleScreen& s);
 void FlushKeys(ConsoleScreen& s);
 void Beep(ConsoleScreen& s);
 
-// The cell at a 1-based row and column (for tests and the terminal layer).
+// The cell at a 1-based row and column (for the tests and the fuzz harness).
 inline const Cell& CellAt(const ConsoleScreen& s, int row, int col) {
   return s.frame.cells[row - 1][col - 1];
 }
