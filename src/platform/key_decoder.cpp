@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "base/utf8.h"
 #include "platform/code_page.h"
 
 namespace pw {
@@ -59,20 +60,15 @@ DecodeResult ControlSequence(const unsigned char* bytes, std::size_t len, std::s
 // NeedMore while continuation bytes may still come, or Empty when the bytes
 // are not well-formed UTF-8 (the caller then takes the lead byte as is).
 DecodeResult Utf8Character(const unsigned char* bytes, std::size_t len, bool more_may_follow) {
-  unsigned char lead = bytes[0];
-  std::size_t need = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2;
-  char32_t cp = lead & (need == 2 ? 0x1F : need == 3 ? 0x0F : 0x07);
-  for (std::size_t i = 1; i < need; ++i) {
-    if (i >= len) return more_may_follow ? NeedMore() : DecodeResult{};
-    if ((bytes[i] & 0xC0) != 0x80) return DecodeResult{};
-    cp = (cp << 6) | (bytes[i] & 0x3F);
+  const Utf8Sequence c = ReadUtf8(bytes, len);
+  switch (c.status) {
+    case Utf8Sequence::Status::Invalid: return DecodeResult{};
+    case Utf8Sequence::Status::Incomplete: return more_may_follow ? NeedMore() : DecodeResult{};
+    case Utf8Sequence::Status::Valid: break;
   }
-  // Overlong forms, surrogates and values past U+10FFFF are not characters.
-  char32_t least = need == 2 ? 0x80 : need == 3 ? 0x800 : 0x10000;
-  if (cp < least || (cp >= 0xD800 && cp <= 0xDFFF) || cp > 0x10FFFF) return DecodeResult{};
-  int byte = HighByteForCodePoint(cp);
-  if (byte < 0) return Done(KeyKind::Extended, 0, need);
-  return Done(KeyKind::Character, static_cast<unsigned char>(byte), need);
+  const int byte = HighByteForCodePoint(c.code_point);
+  if (byte < 0) return Done(KeyKind::Extended, 0, c.length);
+  return Done(KeyKind::Character, static_cast<unsigned char>(byte), c.length);
 }
 
 // ESC [ [ x: the Linux console's function keys F1 to F5.

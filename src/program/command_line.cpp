@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "base/product.h"
+#include "base/utf8.h"
 #include "platform/files.h"
 
 namespace pw {
@@ -38,34 +39,11 @@ constexpr std::size_t kShownArgumentLimit = 80;
 // The length of the UTF-8 sequence starting at s[i] when it is well formed
 // and encodes a printable code point (not a C1 control), else 0.
 std::size_t PrintableUtf8Length(const std::string& s, std::size_t i) {
-  const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(s[k]); };
-  unsigned char b0 = byte(i);
-  std::size_t len;
-  char32_t cp;
-  if (b0 >= 0xC2 && b0 <= 0xDF) {
-    len = 2;
-    cp = b0 & 0x1Fu;
-  } else if (b0 >= 0xE0 && b0 <= 0xEF) {
-    len = 3;
-    cp = b0 & 0x0Fu;
-  } else if (b0 >= 0xF0 && b0 <= 0xF4) {
-    len = 4;
-    cp = b0 & 0x07u;
-  } else {
-    return 0;
-  }
-  if (i + len > s.size()) return 0;
-  for (std::size_t k = 1; k < len; ++k) {
-    unsigned char b = byte(i + k);
-    if ((b & 0xC0u) != 0x80u) return 0;
-    cp = (cp << 6) | (b & 0x3Fu);
-  }
-  // Overlong forms, surrogates, beyond U+10FFFF, and the C1 controls.
-  if ((len == 3 && cp < 0x800) || (len == 4 && cp < 0x10000)) return 0;
-  if (cp >= 0xD800 && cp <= 0xDFFF) return 0;
-  if (cp > 0x10FFFF) return 0;
-  if (cp >= 0x80 && cp <= 0x9F) return 0;
-  return len;
+  const Utf8Sequence c =
+      ReadUtf8(reinterpret_cast<const unsigned char*>(s.data()) + i, s.size() - i);
+  if (c.status != Utf8Sequence::Status::Valid) return 0;
+  if (c.code_point >= 0x80 && c.code_point <= 0x9F) return 0;  // the C1 controls
+  return c.length;
 }
 
 void AppendHexByte(std::string& out, unsigned char b) {
