@@ -33,21 +33,12 @@ step() {
 }
 
 step "packages"
-if [ "$(id -u)" -eq 0 ]; then sudo=(); else sudo=(sudo); fi
-installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
-need=()
-for p in g++ cmake make libmpfr-dev libgmp-dev g++-aarch64-linux-gnu qemu-user googletest \
-         libmpfr-dev:arm64 libgmp-dev:arm64 libncurses-dev:arm64; do
-  installed "$p" || need+=("$p")
-done
-if [ ${#need[@]} -gt 0 ]; then
-  echo "installing: ${need[*]}"
-  if ! dpkg --print-foreign-architectures | grep -qx arm64; then
-    "${sudo[@]}" dpkg --add-architecture arm64
-  fi
-  "${sudo[@]}" apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq "${need[@]}" >/dev/null
+# The aarch64 libraries are Debian's arm64 packages (multiarch).
+if ! dpkg --print-foreign-architectures | grep -qx arm64; then
+  if [ "$(id -u)" -eq 0 ]; then dpkg --add-architecture arm64; else sudo dpkg --add-architecture arm64; fi
 fi
+scripts/ensure-packages.sh build g++-aarch64-linux-gnu qemu-user googletest \
+  libmpfr-dev:arm64 libgmp-dev:arm64 libncurses-dev:arm64
 
 step "x86-64 program"
 if [ -n "${PW_LINUX_BUILD:-}" ]; then
