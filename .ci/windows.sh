@@ -459,12 +459,15 @@ T kill-server 2>/dev/null || true
 phase package
 rm -f "$WIN_BUILD"/pivotwright-*-win64.zip
 (cd "$WIN_BUILD" && cpack -G ZIP >/dev/null)
-ZIP=$WIN_BUILD/pivotwright-1.01-win64.zip
-check "pivotwright-1.01-win64.zip made" test -f "$ZIP"
+# Named after the version the program gives ("pivotwright 1.01").
+version=$(wine "$EXE" --version | tr -d '\r') || true
+ZIP=$WIN_BUILD/pivotwright-${version#pivotwright }-win64.zip
+check "$(basename "$ZIP") made" test -f "$ZIP"
 listing=$(python3 -c "import sys, zipfile; print('\n'.join(sorted(zipfile.ZipFile(sys.argv[1]).namelist())))" "$ZIP")
 check "the zip holds pivotwright.exe and README.txt" test "$listing" = $'README.txt\npivotwright.exe'
 mkdir -p "$WORK/zip"
 python3 -c "import sys, zipfile; zipfile.ZipFile(sys.argv[1]).extractall(sys.argv[2])" "$ZIP" "$WORK/zip"
+check "README.txt names the version" grep -q "^Pivotwright ${version#pivotwright } for Windows" "$WORK/zip/README.txt"
 run_zip() { (cd "$WORK/zip" && printf '4\r' | wine ./pivotwright.exe > screen.out); }
 check "the packaged program runs" run_zip
 
