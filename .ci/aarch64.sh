@@ -9,8 +9,11 @@
 # data.txt, graph.txt and protractor.emf byte for byte.  Exits non-zero on
 # any failure or difference.  Installs what it needs with apt-get.
 #
-# Build folders: X86_BUILD_DIR (default build-x86), ARM_BUILD_DIR (default
-# build-arm); GoogleTest for aarch64 is built once into $ARM_BUILD_DIR-deps.
+# The x86-64 program: PW_LINUX_BUILD=dir takes the one in that build folder
+# (CI passes the gcc part's build/); without it, one is built in
+# X86_BUILD_DIR (default build-x86).  ARM_BUILD_DIR (default build-arm) is
+# the aarch64 build folder; GoogleTest for aarch64 is built once into
+# $ARM_BUILD_DIR-deps.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -30,25 +33,23 @@ step() {
 }
 
 step "packages"
-if [ "$(id -u)" -eq 0 ]; then sudo=(); else sudo=(sudo); fi
-installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
-need=()
-for p in g++ cmake make libmpfr-dev libgmp-dev g++-aarch64-linux-gnu qemu-user googletest \
-         libmpfr-dev:arm64 libgmp-dev:arm64 libncurses-dev:arm64; do
-  installed "$p" || need+=("$p")
-done
-if [ ${#need[@]} -gt 0 ]; then
-  echo "installing: ${need[*]}"
-  if ! dpkg --print-foreign-architectures | grep -qx arm64; then
-    "${sudo[@]}" dpkg --add-architecture arm64
-  fi
-  "${sudo[@]}" apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq "${need[@]}" >/dev/null
+# The aarch64 libraries are Debian's arm64 packages (multiarch).
+if ! dpkg --print-foreign-architectures | grep -qx arm64; then
+  if [ "$(id -u)" -eq 0 ]; then dpkg --add-architecture arm64; else sudo dpkg --add-architecture arm64; fi
 fi
+scripts/ensure-packages.sh build g++-aarch64-linux-gnu qemu-user googletest \
+  libmpfr-dev:arm64 libgmp-dev:arm64 libncurses-dev:arm64
 
 step "x86-64 program"
-cmake -S . -B "$x86" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPW_TESTS=OFF >/dev/null
-cmake --build "$x86" -j"$jobs" --target pivotwright >/dev/null
+if [ -n "${PW_LINUX_BUILD:-}" ]; then
+  x86_exe=$(cd "$PW_LINUX_BUILD" && pwd)/pivotwright
+else
+  cmake -S . -B "$x86" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPW_TESTS=OFF >/dev/null
+  cmake --build "$x86" -j"$jobs" --target pivotwright >/dev/null
+  x86_exe=$root/$x86/pivotwright
+fi
+[ -x "$x86_exe" ] || { echo "no x86-64 program at $x86_exe" >&2; exit 1; }
+echo "x86-64 program: $x86_exe"
 
 step "GoogleTest for aarch64"
 if [ ! -f "$deps/gtest/lib/cmake/GTest/GTestConfig.cmake" ]; then
@@ -117,7 +118,7 @@ for i in "${!cases[@]}"; do
   for side in x86 arm; do
     mkdir -p "$scratch/$name/$side"
   done
-  (cd "$scratch/$name/x86" && printf '%s' "${keys[$i]}" | "$root/$x86/pivotwright" > screen.out) || true
+  (cd "$scratch/$name/x86" && printf '%s' "${keys[$i]}" | "$x86_exe" > screen.out) || true
   t0=$(date +%s.%N)
   (cd "$scratch/$name/arm" && printf '%s' "${keys[$i]}" | "${qemu[@]}" "$root/$arm/pivotwright" > screen.out) || true
   t1=$(date +%s.%N)

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds everything with clang++ under -Werror -- the program, the tests, the
 # fuzz corpus replay programs and the benchmarks -- with AddressSanitizer and
-# UndefinedBehaviorSanitizer, and runs the whole suite on that build.
+# UndefinedBehaviorSanitizer, and runs the whole suite on that build: that is
+# ./test.sh with these cmake arguments.
 # Extra arguments go to cmake (-DPW_SANITIZE=OFF for a plain clang build);
 # BUILD_DIR picks the build folder (default build-clang).
 set -euo pipefail
@@ -12,17 +13,5 @@ scripts/ensure-packages.sh test clang libbenchmark-dev
 version=$(clang++ -dumpversion)
 scripts/ensure-packages.sh test "libclang-rt-${version%%.*}-dev"
 
-dir=${BUILD_DIR:-build-clang}
-CC=clang CXX=clang++ cmake -S . -B "$dir" -DCMAKE_CXX_COMPILER=clang++ \
-  -DCMAKE_BUILD_TYPE=Debug -DPW_WERROR=ON -DPW_SANITIZE=ON \
-  -DPW_TESTS=ON -DPW_BENCH=ON "$@" >/dev/null
-
-start=$SECONDS
-cmake --build "$dir" -j"$(nproc)"
-echo "clang: build took $((SECONDS - start)) s"
-
-start=$SECONDS
-status=0
-(cd "$dir" && ctest --output-on-failure -j"$(nproc)") || status=$?
-echo "clang: ctest took $((SECONDS - start)) s"
-exit "$status"
+BUILD_DIR=${BUILD_DIR:-build-clang} CC=clang CXX=clang++ exec ./test.sh -DCMAKE_CXX_COMPILER=clang++ \
+  -DCMAKE_BUILD_TYPE=Debug -DPW_WERROR=ON -DPW_SANITIZE=ON -DPW_BENCH=ON "$@"

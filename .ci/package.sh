@@ -10,7 +10,7 @@ cmake -S . -B "$dir" -DPW_TESTS=OFF -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build "$dir" --target pivotwright -j"$(nproc)" >/dev/null
 rm -f "$dir"/pivotwright_*.deb
 (cd "$dir" && cpack -G DEB >/dev/null)
-deb=$dir/pivotwright_1.01-1_amd64.deb
+deb=$(echo "$dir"/pivotwright_*.deb)
 echo "package: $deb, $(stat -c %s "$deb") bytes"
 # lintian as root needs to be told that is fine; E: lines fail the check.
 report=$(lintian --allow-root "$deb" || true)

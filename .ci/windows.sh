@@ -37,8 +37,9 @@ export WINEDLLOVERRIDES="mscoree,mshtml="
 TRIPLE=x86_64-w64-mingw32
 WORK=$(mktemp -d /tmp/pw-windows.XXXXXX)
 SESSION=pw-windows-$$
-passed=0
-failed=0
+# check and finish; every check is named as it passes or fails.
+. tests/support/checks.sh
+show_passed=1
 
 # A tmux server of this run's own, so no other session is touched.
 # UTF-8, so that characters beyond ASCII reach the terminal as typed.
@@ -70,34 +71,11 @@ phase_end() {
   phase_name=""
 }
 
-ok() {
-  passed=$((passed + 1))
-  echo "  ok: $*"
-}
-fail() {
-  failed=$((failed + 1))
-  echo "  FAILED: $*" >&2
-}
-check() {  # check "what" command...
-  local what=$1
-  shift
-  if "$@"; then ok "$what"; else fail "$what"; fi
-}
-
 # ---- 1. packages -------------------------------------------------------------
 phase packages
-need=(g++ cmake make bc python3 tmux m4 dpkg-dev xz-utils libncurses-dev
-      g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
-      wine wine64 googletest libgmp-dev libmpfr-dev)
-missing=()
-for p in "${need[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "  installing: ${missing[*]}"
-  apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}" >/dev/null
-fi
+scripts/ensure-packages.sh build bc python3 tmux m4 dpkg-dev xz-utils \
+  g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 \
+  wine wine64 googletest
 
 # ---- 2. GMP and MPFR for Windows ---------------------------------------------
 # Built once per machine and compiler into DEPS_CACHE/<key>; the key names
@@ -190,15 +168,15 @@ check "Wine prefix $WINEPREFIX" test -f "$WINEPREFIX/system.reg"
 
 # ---- 6. the Windows test programs ---------------------------------------------
 phase unit-tests
-if (cd "$WIN_BUILD" && ctest); then
-  ok "Windows test programs under Wine"
-else
-  fail "Windows test programs under Wine"
+windows_tests() {
+  (cd "$WIN_BUILD" && ctest) && return 0
   # What failed, without the pages of file contents a failed comparison
   # prints.
   (cd "$WIN_BUILD" && ctest --rerun-failed --output-on-failure 2>&1 |
      grep -E 'Failure|FAILED|Which is|trace:|_test.cpp' | cut -c1-300 | head -60) || true
-fi
+  return 1
+}
+check "Windows test programs under Wine" windows_tests
 # The multiple-precision fallback of the tangent: MPFR built for Windows
 # gives the bits Linux's MPFR gives.
 cat > "$WORK/mpfr_check.c" <<'EOF'
@@ -363,8 +341,10 @@ row_is() {  # row_is ROW TEXT
   [ "$(row "$1")" = "$2" ] || { echo "  row $1: '$(row "$1")'" >&2; return 1; }
 }
 
-if wait_for "Select an action" 90; then
-  ok "main screen shown on Wine's console"
+shown=false
+wait_for "Select an action" 90 && shown=true
+check "main screen shown on Wine's console" "$shown"
+if "$shown"; then
   screen_text | sed 's/^/  | /'
   check "row 2: the name and version" row_is 2 "   Pivotwright v1.01"
   check "row 9: Select an action" row_is 9 "                                   Select an action"
@@ -448,13 +428,14 @@ EOF
     T send-keys -t "$SESSION" "$k" Enter
     sleep 0.3
   done
-  if wait_for "The data has been saved" 60; then
+  saved=false
+  wait_for "The data has been saved" 60 && saved=true
+  check "action 3 on Wine's console" "$saved"
+  if "$saved"; then
     check "action 3: row 20 says where the files went" row_is 20 \
       "      The data has been saved to data.txt and graph.txt in the parent directory"
     check "action 3: data.txt as the reference" cmp -s "$E2E/data.txt" "$ROOT/tests/data/action3/arm-240/data.txt"
     check "action 3: graph.txt as the reference" cmp -s "$E2E/graph.txt" "$ROOT/tests/data/action3/arm-240/graph.txt"
-  else
-    fail "action 3 on Wine's console"
   fi
   T send-keys -t "$SESSION" Space
   check "back at the main screen after a key" wait_for "Select an action" 20
@@ -471,8 +452,6 @@ EOF
   check "after the program: the cursor shown" test "$(T display -t "$SESSION" -p '#{cursor_flag}')" = 1
   check "after the program: the title given back" test "$(T display -t "$SESSION" -p '#{pane_title}')" != Pivotwright
   check "after the program: its last screen still there" row_is 25 "         4"
-else
-  fail "main screen shown on Wine's console"
 fi
 T kill-server 2>/dev/null || true
 
@@ -480,17 +459,20 @@ T kill-server 2>/dev/null || true
 phase package
 rm -f "$WIN_BUILD"/pivotwright-*-win64.zip
 (cd "$WIN_BUILD" && cpack -G ZIP >/dev/null)
-ZIP=$WIN_BUILD/pivotwright-1.01-win64.zip
-check "pivotwright-1.01-win64.zip made" test -f "$ZIP"
+# Named after the version the program gives ("pivotwright 1.01").
+version=$(wine "$EXE" --version | tr -d '\r') || true
+ZIP=$WIN_BUILD/pivotwright-${version#pivotwright }-win64.zip
+check "$(basename "$ZIP") made" test -f "$ZIP"
 listing=$(python3 -c "import sys, zipfile; print('\n'.join(sorted(zipfile.ZipFile(sys.argv[1]).namelist())))" "$ZIP")
 check "the zip holds pivotwright.exe and README.txt" test "$listing" = $'README.txt\npivotwright.exe'
 mkdir -p "$WORK/zip"
 python3 -c "import sys, zipfile; zipfile.ZipFile(sys.argv[1]).extractall(sys.argv[2])" "$ZIP" "$WORK/zip"
+check "README.txt names the version" grep -q "^Pivotwright ${version#pivotwright } for Windows" "$WORK/zip/README.txt"
 run_zip() { (cd "$WORK/zip" && printf '4\r' | wine ./pivotwright.exe > screen.out); }
 check "the packaged program runs" run_zip
 
 phase_end
 echo "windows: phase times"
 printf '  %s\n' "${timings[@]}"
-echo "windows: $passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+printf 'windows: '
+finish

@@ -13,7 +13,6 @@
 
 include(GNUInstallDirs)
 
-set(PW_VERSION 1.01)
 set(PW_PACKAGING_DIR ${CMAKE_CURRENT_LIST_DIR}/../packaging)
 get_filename_component(PW_PACKAGING_DIR ${PW_PACKAGING_DIR} ABSOLUTE)
 get_filename_component(PW_TOP_DIR ${CMAKE_CURRENT_LIST_DIR}/.. ABSOLUTE)
@@ -31,7 +30,7 @@ install(FILES ${PW_TOP_DIR}/docs/screen-main.svg ${PW_TOP_DIR}/docs/screen-actio
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME pivotwright)
-set(CPACK_PACKAGE_VERSION ${PW_VERSION})
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR "The Pivotwright authors")
 set(CPACK_PACKAGE_CONTACT "The Pivotwright authors <authors@pivotwright.example>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "alignment geometry of pivoted record-player tone arms")

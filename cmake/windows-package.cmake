@@ -5,11 +5,11 @@
 #   if(WIN32)
 #     include(cmake/windows-package.cmake)
 #   endif()
-set(PW_WINDOWS_VERSION 1.01)
-
 install(TARGETS pivotwright RUNTIME DESTINATION .)
-# The text with Windows line ends, so that every editor shows it right.
+# The text with the version filled in and Windows line ends, so that every
+# editor shows it right.
 file(READ ${CMAKE_CURRENT_LIST_DIR}/windows-readme.txt pw_windows_readme)
+string(CONFIGURE "${pw_windows_readme}" pw_windows_readme @ONLY)
 string(REPLACE "\r\n" "\n" pw_windows_readme "${pw_windows_readme}")
 string(REPLACE "\n" "\r\n" pw_windows_readme "${pw_windows_readme}")
 file(WRITE ${CMAKE_BINARY_DIR}/README.txt "${pw_windows_readme}")
@@ -17,10 +17,10 @@ install(FILES ${CMAKE_BINARY_DIR}/README.txt DESTINATION .)
 
 set(CPACK_GENERATOR ZIP)
 set(CPACK_PACKAGE_NAME pivotwright)
-set(CPACK_PACKAGE_VERSION ${PW_WINDOWS_VERSION})
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR "The Pivotwright authors")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "alignment geometry of pivoted record-player tone arms")
-set(CPACK_PACKAGE_FILE_NAME pivotwright-${PW_WINDOWS_VERSION}-win64)
+set(CPACK_PACKAGE_FILE_NAME pivotwright-${PROJECT_VERSION}-win64)
 # The files at the top of the archive, not in a folder of their own.
 set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
 set(CPACK_STRIP_FILES ON)

@@ -63,6 +63,9 @@ status=$?
 check "--version exit status $status" [ "$status" -eq 0 ]
 check "--version output '$out'" [ "$out" = "pivotwright 1.01" ]
 check "--version writes nothing on standard error" [ ! -s "$work/err" ]
+# The plot script writes its version by hand: it must be the program's.
+check "pivotwright-plot --version gives the program's version" \
+  [ "$("$root/usr/bin/pivotwright-plot" --version)" = "pivotwright-plot ${out#pivotwright }" ]
 
 # Action 3 through a pipe, then the installed plot script on its graph.txt.
 printf '3\n240\n16\n22\n60\n146\n\n4\n' | "$root/usr/bin/pivotwright" >/dev/null 2>&1

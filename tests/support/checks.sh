@@ -1,5 +1,6 @@
 # Counting checks for the shell tests; source it, then:
 #   check DESCRIPTION COMMAND...   runs COMMAND; a failure is counted and named
+#                                  (a pass too, as "ok: ...", when show_passed=1)
 #   finish                         prints "N passed, N failed" and gives the status
 passed=0
 failed=0
@@ -8,6 +9,7 @@ check() {
   shift
   if "$@"; then
     passed=$((passed + 1))
+    if [ "${show_passed:-0}" = 1 ]; then printf 'ok: %s\n' "$what"; fi
   else
     failed=$((failed + 1))
     printf 'FAIL: %s\n' "$what"
