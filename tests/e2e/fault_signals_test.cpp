@@ -248,7 +248,7 @@ TEST_F(FaultSignals, TerminalGoingAwayEndsTheProgram) {
     ASSERT_GT(program, 0);
     const long ticks = pwtest::CpuTicks(program);
     s.Tmux(std::string(c.tmux_command) + " -t " + s.name);
-    const bool gone = pwtest::ProcessGone(program, 3000);
+    const bool gone = pwtest::ProcessGone(program, 15000);
     EXPECT_TRUE(gone) << "still running; CPU ticks used since the terminal went away: "
                       << pwtest::CpuTicks(program) - ticks;
     if (!gone) kill(program, SIGKILL);
