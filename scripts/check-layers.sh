@@ -1,24 +1,31 @@
 #!/usr/bin/env bash
 # Checks that every folder of src/ includes only itself and the folders
-# below it, in this order (lowest first):
-#   base platform text geometry drawing screens actions program
-# Prints each include that reaches up and exits 1 if there is any.
+# below it.  The interactive program's layers, lowest first:
+#   base platform text geometry drawing screens actions
+# and beside screens and actions, on the same footing, the command-line
+# commands:
+#   base platform text geometry drawing commands
+# program sits on top of both.  Prints each include that reaches up or
+# sideways and exits 1 if there is any.
 set -euo pipefail
 cd "$(dirname "$0")/../src"
-layers=(base platform text geometry drawing screens actions program)
-rank() {
-  local i
-  for i in "${!layers[@]}"; do
-    [ "${layers[$i]}" = "$1" ] && { echo "$i"; return; }
-  done
-  echo -1
-}
+declare -A below=(
+  [base]="base"
+  [platform]="base platform"
+  [text]="base platform text"
+  [geometry]="base platform text geometry"
+  [drawing]="base platform text geometry drawing"
+  [screens]="base platform text geometry drawing screens"
+  [actions]="base platform text geometry drawing screens actions"
+  [commands]="base platform text geometry drawing commands"
+  [program]="base platform text geometry drawing screens actions commands program"
+)
+folders=(base platform text geometry drawing screens actions commands program)
 status=0
-for folder in "${layers[@]}"; do
-  own=$(rank "$folder")
+for folder in "${folders[@]}"; do
   while IFS=: read -r file line text; do
     target=$(sed -E 's/.*#include "([a-z_]+)\/.*/\1/' <<<"$text")
-    if [ "$(rank "$target")" -gt "$own" ] || [ "$(rank "$target")" -lt 0 ]; then
+    if [[ " ${below[$folder]} " != *" $target "* ]]; then
       echo "src/$file:$line: $folder includes $target: $text"
       status=1
     fi

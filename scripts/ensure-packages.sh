@@ -5,7 +5,7 @@
 # (CI names the extra packages of its own builds, such as clang.)
 set -euo pipefail
 
-need=(g++ cmake make libncurses-dev libmpfr-dev libgmp-dev)
+need=(g++ cmake make libncurses-dev libmpfr-dev libgmp-dev libcli11-dev nlohmann-json3-dev)
 case "${1:-build}" in
   build) ;;
   test) need+=(libgtest-dev tmux emf2svg gnuplot-nox dpkg-dev file groff-base) ;;

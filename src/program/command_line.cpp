@@ -2,18 +2,22 @@
 
 #include <cstddef>
 #include <string>
+#include <optional>
 #include <string_view>
 
 #include "base/product.h"
-#include "base/utf8.h"
+#include "commands/command_result.h"
+#include "commands/commands.h"
+#include "base/showable_text.h"
 #include "platform/files.h"
 
 namespace pw {
 
 namespace {
 
-const char kHelp[] =
+const char kHelpStart[] =
     "Usage: pivotwright [--help | --version]\n"
+    "       pivotwright COMMAND [OPTIONS...]    (pivotwright help COMMAND)\n"
     "\n"
     "Works out the alignment geometry of a pivoted record-player tone arm on an\n"
     "interactive screen of 90 x 30 characters.  Pick a calculation from the menu\n"
@@ -27,6 +31,10 @@ const char kHelp[] =
     "  data.txt        the set-up and a table of error and distortion (action 3)\n"
     "  graph.txt       the same numbers, comma-separated, for plotting (action 3)\n"
     "\n"
+    "Commands, for people and scripts (each has --help and --json):\n";
+
+const char kHelpEnd[] =
+    "\n"
     "Options:\n"
     "  --help     show this help and exit\n"
     "  --version  show the version and exit\n"
@@ -35,23 +43,6 @@ const char kHelp[] =
 
 // Arguments longer than this are cut short in error messages.
 constexpr std::size_t kShownArgumentLimit = 80;
-
-// The length of the UTF-8 sequence starting at s[i] when it is well formed
-// and encodes a printable code point (not a C1 control), else 0.
-std::size_t PrintableUtf8Length(const std::string& s, std::size_t i) {
-  const Utf8Sequence c =
-      ReadUtf8(reinterpret_cast<const unsigned char*>(s.data()) + i, s.size() - i);
-  if (c.status != Utf8Sequence::Status::Valid) return 0;
-  if (c.code_point >= 0x80 && c.code_point <= 0x9F) return 0;  // the C1 controls
-  return c.length;
-}
-
-void AppendHexByte(std::string& out, unsigned char b) {
-  const char* digits = "0123456789ABCDEF";
-  out += "\\x";
-  out.push_back(digits[b >> 4]);
-  out.push_back(digits[b & 0x0Fu]);
-}
 
 CommandLineOutcome WrongArgument(const std::string& arg, const char* what) {
   CommandLineOutcome r;
@@ -64,7 +55,31 @@ CommandLineOutcome WrongArgument(const std::string& arg, const char* what) {
   return r;
 }
 
+std::string HelpText() { return std::string(kHelpStart) + kCommandList + kHelpEnd; }
+
 }  // namespace
+
+std::optional<CommandResult> CommandRequest(int argc, const char* const* argv) {
+  if (argc < 2 || argv[1] == nullptr) return std::nullopt;
+  const std::string_view first = argv[1];
+  if (IsCommandName(first)) return RunCommand(argc - 1, argv + 1);
+  if (first != "help") return std::nullopt;
+  CommandResult r;
+  if (argc == 2) {
+    r.out = HelpText();
+    return r;
+  }
+  const std::string name = argv[2] != nullptr ? argv[2] : "";
+  if (argc == 3 && IsCommandName(name)) {
+    const char* const help[] = {argv[2], "--help"};
+    return RunCommand(2, help);
+  }
+  r.status = 2;
+  r.err = argc == 3 ? "pivotwright help: no command '" + ShowableArgument(name, kShownArgumentLimit) +
+                          "' (see pivotwright --help)\n"
+                    : "pivotwright help: give one command at most (see pivotwright --help)\n";
+  return r;
+}
 
 int WriteCommandLineOutcome(const CommandLineOutcome& outcome, NativeHandle out, NativeHandle err) {
   int status = outcome.exit_status;
@@ -75,32 +90,6 @@ int WriteCommandLineOutcome(const CommandLineOutcome& outcome, NativeHandle out,
   }
   WriteAll(err, outcome.err.data(), outcome.err.size());
   return status;
-}
-
-std::string ShowableArgument(const std::string& arg, std::size_t limit) {
-  std::string out;
-  std::size_t i = 0;
-  while (i < arg.size()) {
-    if (i >= limit) {
-      out += "...";
-      break;
-    }
-    unsigned char b = static_cast<unsigned char>(arg[i]);
-    if (b == '\\') {
-      out += "\\\\";
-      ++i;
-    } else if (b >= 0x20 && b < 0x7F) {
-      out.push_back(static_cast<char>(b));
-      ++i;
-    } else if (std::size_t len = b >= 0x80 ? PrintableUtf8Length(arg, i) : 0; len != 0) {
-      out.append(arg, i, len);
-      i += len;
-    } else {
-      AppendHexByte(out, b);
-      ++i;
-    }
-  }
-  return out;
 }
 
 CommandLineOutcome ParseCommandLine(int argc, const char* const* argv) {
@@ -123,7 +112,7 @@ CommandLineOutcome ParseCommandLine(int argc, const char* const* argv) {
   if (option == "--version") {
     r.out = "pivotwright " + std::string(kVersion) + "\n";
   } else {
-    r.out = kHelp;
+    r.out = HelpText();
   }
   return r;
 }

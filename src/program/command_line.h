@@ -6,9 +6,11 @@
 // and the exit status, and the caller writes them.
 #pragma once
 
-#include <cstddef>
+#include <optional>
 #include <string>
 
+#include "base/showable_text.h"  // IWYU pragma: export
+#include "commands/command_result.h"
 #include "platform/native_handle.h"
 
 namespace pw {
@@ -28,12 +30,11 @@ CommandLineOutcome ParseCommandLine(int argc, const char* const* argv);
 // exit status.  When standard output cannot take the text (a closed pipe, a
 // full disk) that is said on `err` and the status is 1, so a failed
 // --version or --help never looks like success.
-int WriteCommandLineOutcome(const CommandLineOutcome& outcome, NativeHandle out, NativeHandle err);
+// A command's name first (`pivotwright align ...`), or `help` with at most
+// a command's name: what that command gives.  Nothing otherwise: the
+// command line is one for the interactive program.
+std::optional<CommandResult> CommandRequest(int argc, const char* const* argv);
 
-// The argument as it may be shown inside quotes on a terminal: control
-// bytes, DEL, bytes that are not UTF-8 and the C1 controls written as \xHH,
-// a backslash doubled, and anything past `limit` bytes of the argument
-// replaced by "...".  Nothing in the result can act as a terminal command.
-std::string ShowableArgument(const std::string& arg, std::size_t limit);
+int WriteCommandLineOutcome(const CommandLineOutcome& outcome, NativeHandle out, NativeHandle err);
 
 }  // namespace pw

@@ -1,4 +1,8 @@
+#include <optional>
+
 #include "base/extended.h"
+#include "commands/command_result.h"
+#include "commands/commands.h"
 #include "platform/console_tools.h"
 #include "platform/device.h"
 #include "platform/process.h"
@@ -20,6 +24,10 @@ pw::ConsoleTools g_tools;
 int main(int argc, char** argv) {
   // --version, --help and wrong arguments are answered before the terminal
   // is touched.
+  // A command (align, check, ...) runs on its own and ends the program.
+  if (const std::optional<pw::CommandResult> command = pw::CommandRequest(argc, argv)) {
+    return pw::WriteCommandResult(*command, pw::StandardHandles().output, pw::StandardError());
+  }
   const pw::CommandLineOutcome command_line = pw::ParseCommandLine(argc, argv);
   if (!command_line.run_program) {
     return pw::WriteCommandLineOutcome(command_line, pw::StandardHandles().output, pw::StandardError());
