@@ -7,7 +7,10 @@
 
 #include <gtest/gtest.h>
 
+#include "commands/command_result.h"
+
 #include <algorithm>
+#include <optional>
 #include <cstddef>
 #include <initializer_list>
 #include <string>
@@ -135,6 +138,45 @@ TEST(CommandLine, ShowableArgumentEscapesWhatATerminalWouldObey) {
   };
   for (const Case& c : cases) {
     EXPECT_EQ(ShowableArgument(c.arg, c.limit), c.shown) << c.shown;
+  }
+}
+
+CommandResult Request(const std::vector<std::string>& args) {
+  std::vector<const char*> argv{"pivotwright"};
+  for (const std::string& a : args) argv.push_back(a.c_str());
+  argv.push_back(nullptr);
+  const std::optional<CommandResult> r = CommandRequest(static_cast<int>(argv.size() - 1), argv.data());
+  EXPECT_TRUE(r.has_value());
+  return r.value_or(CommandResult{});
+}
+
+TEST(CommandLine, CommandsAreReachedByTheirNameOnly) {
+  for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+           {}, {"--help"}, {"--version"}, {"alignment"}, {"--align"}, {"Align"}}) {
+    std::vector<const char*> argv{"pivotwright"};
+    for (const std::string& a : args) argv.push_back(a.c_str());
+    argv.push_back(nullptr);
+    EXPECT_FALSE(CommandRequest(static_cast<int>(argv.size() - 1), argv.data()).has_value()) << argv.size();
+  }
+  EXPECT_EQ(Request({"align", "--pivot", "222"}).status, 0);
+  EXPECT_EQ(Request({"check", "--pivot", "222"}).status, 2);
+}
+
+TEST(CommandLine, HelpCommandGivesTheProgramsOrACommandsHelp) {
+  EXPECT_EQ(Request({"help"}).out, Parse({"--help"}).out);
+  EXPECT_NE(Parse({"--help"}).out.find("  align "), std::string::npos);
+  for (const char* command : {"align", "check"}) {
+    const CommandResult help = Request({"help", command});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_EQ(help.out, Request({command, "--help"}).out);
+    EXPECT_EQ(help.out.rfind("Works out", 0) == 0 || help.out.rfind("Checks", 0) == 0, true) << help.out;
+  }
+  for (const std::vector<std::string>& args :
+       std::vector<std::vector<std::string>>{{"help", "nothing"}, {"help", "align", "check"}}) {
+    const CommandResult r = Request(args);
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err.rfind("pivotwright help: ", 0), 0u) << r.err;
   }
 }
 
