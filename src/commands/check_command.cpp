@@ -209,7 +209,7 @@ CommandResult RunCheck(int argc, const char* const* argv) {
     const ArmDimension d = ReadArmDimension(t.arm);
     if (t.overhang_option->count() == 0) throw BadInput{"--overhang is needed (the overhang as mounted, mm)"};
     if (t.offset_option->count() == 0) throw BadInput{"--offset is needed (the offset angle as mounted, degrees)"};
-    const double overhang = ReadNumber("--overhang", t.overhang);
+    const double overhang = ReadPositive("--overhang", t.overhang);
     const double offset_deg = ReadOffsetDegrees("--offset", t.offset);
     const GrooveChoice groove = ReadGroove("--groove", t.arm.groove);
     const Playback play = ReadPlayback(t.arm);

@@ -16,6 +16,12 @@ namespace pw {
 
 namespace {
 
+// The range of every length, speed and velocity: wider than any record
+// player needs, and narrow enough that no square or product of them leaves
+// the range of a double.
+constexpr double kSmallest = 1e-3;
+constexpr double kLargest = 1e6;
+
 // Texts longer than this are cut short in messages.
 constexpr std::size_t kShownTextLimit = 60;
 
@@ -105,6 +111,8 @@ double ReadNumber(std::string_view option, std::string_view text) {
 double ReadPositive(std::string_view option, std::string_view text) {
   const double x = ReadNumber(option, text);
   if (!(x > 0)) RejectValue(option, text, "must be greater than 0");
+  if (x < kSmallest) RejectValue(option, text, "must be at least 0.001");
+  if (x > kLargest) RejectValue(option, text, "must be at most 1000000");
   return x;
 }
 
@@ -214,6 +222,7 @@ Tolerance ReadTolerance(std::string_view option, std::string_view text) {
   const Tolerance t{ReadNumber(std::string(option) + " (overhang)", dh),
                     ReadNumber(std::string(option) + " (offset)", db)};
   if (t.overhang < 0 || t.offset_deg < 0) RejectValue(option, text, "a tolerance cannot be negative");
+  if (t.overhang > kLargest || t.offset_deg > 180) RejectValue(option, text, "the tolerance is too large");
   return t;
 }
 

@@ -25,7 +25,8 @@ struct BadInput {
 // no comma for the point; NaN and infinity are refused.
 double ReadNumber(std::string_view option, std::string_view text);
 
-// A number greater than 0.
+// A number greater than 0, from 0.001 to 1000000 (a length in mm, a speed,
+// a velocity).
 double ReadPositive(std::string_view option, std::string_view text);
 
 // The recorded band: a standard's name or "R1,R2".

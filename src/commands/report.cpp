@@ -33,7 +33,16 @@ std::size_t Characters(std::string_view text) {
 }  // namespace
 
 ArmReport ReportArm(const ArmGeometry& arm, std::optional<NullRadii> nulls, GrooveSpan band, Playback play) {
-  return {arm, nulls, FiguresOverBand(arm, band, play)};
+  const ArmReport r{arm, nulls, FiguresOverBand(arm, band, play)};
+  // The options' ranges keep every number finite; should one still not be,
+  // it is said rather than shown.
+  const BandFigures& f = r.figures;
+  for (const double x : {arm.arm, arm.pivot, arm.overhang, arm.offset, f.max_error_deg, f.max_error_at,
+                         f.max_distortion_pct, f.max_distortion_at, f.rms_distortion_pct,
+                         f.max_weighted_error_deg_per_cm}) {
+    if (!std::isfinite(x)) throw BadInput{"these values take the arithmetic out of its range"};
+  }
+  return r;
 }
 
 Json AssumptionsJson(GrooveSpan band, Playback play) {

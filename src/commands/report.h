@@ -25,6 +25,7 @@ struct ArmReport {
   BandFigures figures;
 };
 
+// Throws BadInput should a number not be finite.
 ArmReport ReportArm(const ArmGeometry& arm, std::optional<NullRadii> nulls, GrooveSpan band, Playback play);
 
 // The top of every JSON document: groove, rpm, velocity.
