@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -179,6 +180,42 @@ TEST(LayOutProtractor, PrinterScaleIsAppliedAboutTheTopLeftCornerAndSaidOnThePag
   EXPECT_NE(pdf.find("(Scaled for your printer: 1/1.02 across, 1/0.98 down)"), std::string::npos);
   EXPECT_NE(pdf.find("2.77906438 0 0 -2.89249558 0 841.8898 cm"), std::string::npos);
   EXPECT_NE(pw::SvgDocument(l.page).find("transform=\"scale(0.98039216 1.02040816)\""), std::string::npos);
+}
+
+// 64-bit FNV-1a.
+uint64_t Fnv(const std::string& bytes) {
+  uint64_t h = 0xCBF29CE484222325ull;
+  for (const char c : bytes) h = (h ^ static_cast<unsigned char>(c)) * 0x100000001B3ull;
+  return h;
+}
+
+// The same files on every platform the program is built for: these
+// fingerprints were taken on x86-64 Linux, and the Windows and aarch64
+// builds run this test too.
+TEST(PageDocuments, BytesAreTheSameOnEveryPlatform) {
+  const struct {
+    pw::ProtractorKind kind;
+    double scale_x, scale_y;
+    std::size_t pdf_size;
+    uint64_t pdf_hash;
+    std::size_t svg_size;
+    uint64_t svg_hash;
+  } cases[] = {
+      {pw::ProtractorKind::Arc, 1, 1, 13903, 0x5AC5C31DDFD9EA9Eull, 17822, 0x8ABEEA706C2F7D65ull},
+      {pw::ProtractorKind::Arc, 1.02, 0.98, 14429, 0x1276A07B032672A2ull, 18414, 0xEDB003BF26B626E5ull},
+      {pw::ProtractorKind::TwoPoint, 1, 1, 10866, 0xC03AE5B2AF8B8B02ull, 16889, 0x9206551001D98BBAull},
+  };
+  for (const auto& c : cases) {
+    const pw::ProtractorLayout l =
+        pw::LayOutProtractor(Sheet(60.325, 146.05, 222), c.kind, pw::Paper::A4, c.scale_x, c.scale_y);
+    ASSERT_TRUE(l.fits);
+    const std::string pdf = pw::PdfDocument(l.page);
+    const std::string svg = pw::SvgDocument(l.page);
+    EXPECT_EQ(pdf.size(), c.pdf_size);
+    EXPECT_EQ(Fnv(pdf), c.pdf_hash);
+    EXPECT_EQ(svg.size(), c.svg_size);
+    EXPECT_EQ(Fnv(svg), c.svg_hash);
+  }
 }
 
 TEST(WriteDocumentFile, WritesWholeOrReportsTheSystemsError) {
