@@ -18,7 +18,8 @@ struct Cubic {
 };
 
 // The arc of an ellipse (as in PageShape) as cubic segments of at most
-// 30 degrees each, which stay within 4e-7 of the radius of the true curve.
+// 30 degrees each, which stay within 4e-7 times the radius of the true
+// curve (0.0002 mm at 500 mm).
 std::vector<Cubic> ArcCubics(PagePoint centre, double rx, double ry, double start, double sweep);
 
 // UTF-8 text as the bytes of a PDF string in WinAnsi encoding, without the
