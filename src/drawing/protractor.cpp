@@ -70,25 +70,21 @@ std::string_view FirstCharacters(const std::string& text, std::size_t count) {
   return std::string_view(text).substr(0, count);
 }
 
-void VerticalLine(Metafile& m, int32_t x) {
-  RecordLine(m, {x, kLineTop}, {x, kLineBottom});
-}
+SheetLine VerticalLine(int32_t x) { return {{x, kLineTop}, {x, kLineBottom}}; }
 
 // Six pairs of grid lines about a null line, nearest pair first, the left
 // line of each pair before the right one.
-void Grid(Metafile& m, int32_t x) {
+void AddGrid(std::vector<SheetLine>& lines, int32_t x) {
   for (const int k : kGridSteps) {
     const int32_t offset = WrapMul(10, k);
-    VerticalLine(m, WrapSub(x, offset));
-    VerticalLine(m, WrapAdd(x, offset));
+    lines.push_back(VerticalLine(WrapSub(x, offset)));
+    lines.push_back(VerticalLine(WrapAdd(x, offset)));
   }
 }
 
 // The drawing, as the list of what it draws.
 std::vector<uint8_t> ProtractorDrawing(double ri, double ro, double ni, double no) {
-  const int32_t x_outer = NullLineX(no);
-  const int32_t x_inner = NullLineX(ni);
-  const int32_t r = RoundToInt32(static_cast<Extended>(10) * kSpindleRadiusMm);
+  const SheetDrawing sheet = LayOutSheet(ri, ro, ni, no);
 
   // Framed at 175.00 x 80.00 mm; page units of 0.1 mm, y upwards.
   Metafile m = BeginMetafile(0, 0, 17500, 8000);
@@ -98,35 +94,17 @@ std::vector<uint8_t> ProtractorDrawing(double ri, double ro, double ni, double n
   // The frame's numbers read as page units: a white fill above the sheet.
   RecordFillRect(m, {0, 0, 17500, 8000}, kWhiteBrush);
   // The sheet's border, filled white.
-  RecordRectangle(m, {0, 0, kSheetRight, kSheetBottom});
+  RecordRectangle(m, sheet.border);
 
   RecordSelect(m, kThickPen);
-  RecordArc(m, {WrapSub(kCircleLeftX, r), WrapAdd(kCircleMiddleY, r), WrapAdd(kCircleRightX, r),
-                WrapSub(kCircleMiddleY, r)},
-            {WrapSub(kCircleLeftX, r), kCircleMiddleY}, {WrapSub(kCircleLeftX, r), kCircleMiddleY});
-  RecordLine(m, {kTextLeft, kCentreY}, {1700, kCentreY});    // the centre line
-  RecordLine(m, {kSpindleX, -300}, {kSpindleX, -500});       // the spindle mark
-  VerticalLine(m, x_outer);                                  // the null lines
-  VerticalLine(m, x_inner);
-
+  RecordArc(m, sheet.spindle_box, sheet.spindle_start, sheet.spindle_start);
+  for (const SheetLine& line : sheet.thick) RecordLine(m, line.from, line.to);
   RecordSelect(m, kThinPen);
-  Grid(m, x_outer);
-  Grid(m, x_inner);
-
+  for (const SheetLine& line : sheet.thin) RecordLine(m, line.from, line.to);
   RecordSelect(m, kLegendFont);
-  RecordText(m, {kTextLeft, -50}, "For disc dimensions:");
-  RecordText(m, {kTextLeft, -80},
-             Buffered("  min groove radius  " + Buffered(FormatWithMask(ri, "00.0") + "mm")));
-  RecordText(m, {kTextLeft, -105},
-             Buffered("  max groove radius " + Buffered(FormatWithMask(ro, "000.0") + "mm")));
-  RecordText(m, {kTextLeft, -705}, "drawn by Pivotwright v1");
-  RecordText(m, {kTextLeft, -730}, kWebAddress);
-
+  for (const SheetText& text : sheet.legend) RecordText(m, text.at, text.text);
   RecordSelect(m, kLabelFont);
-  const std::string outer_label = Buffered(FormatWithMask(no, "000.0") + "mm");
-  const std::string inner_label = Buffered(FormatWithMask(ni, "00.0") + "mm");
-  RecordText(m, {WrapSub(x_outer, 47), kLabelY}, FirstCharacters(outer_label, kOuterLabelCount));
-  RecordText(m, {WrapSub(x_inner, 40), kLabelY}, FirstCharacters(inner_label, kInnerLabelCount));
+  for (const SheetText& text : sheet.labels) RecordText(m, text.at, text.text);
 
   // Back to what the recording started with.
   RecordSelectStock(m, StockObject::WhiteBrush);
@@ -137,6 +115,38 @@ std::vector<uint8_t> ProtractorDrawing(double ri, double ro, double ni, double n
 }
 
 }  // namespace
+
+SheetDrawing LayOutSheet(double ri, double ro, double ni, double no) {
+  const int32_t x_outer = NullLineX(no);
+  const int32_t x_inner = NullLineX(ni);
+  const int32_t r = RoundToInt32(static_cast<Extended>(10) * kSpindleRadiusMm);
+
+  SheetDrawing d;
+  d.border = {0, 0, kSheetRight, kSheetBottom};
+  d.spindle_box = {WrapSub(kCircleLeftX, r), WrapAdd(kCircleMiddleY, r), WrapAdd(kCircleRightX, r),
+                   WrapSub(kCircleMiddleY, r)};
+  d.spindle_start = {WrapSub(kCircleLeftX, r), kCircleMiddleY};
+  d.thick = {{{kTextLeft, kCentreY}, {1700, kCentreY}},  // the centre line
+             {{kSpindleX, -300}, {kSpindleX, -500}},     // the spindle mark
+             VerticalLine(x_outer),                      // the null lines
+             VerticalLine(x_inner)};
+  AddGrid(d.thin, x_outer);
+  AddGrid(d.thin, x_inner);
+
+  d.legend = {
+      {{kTextLeft, -50}, "For disc dimensions:"},
+      {{kTextLeft, -80},
+       Buffered("  min groove radius  " + Buffered(FormatWithMask(ri, "00.0") + "mm"))},
+      {{kTextLeft, -105},
+       Buffered("  max groove radius " + Buffered(FormatWithMask(ro, "000.0") + "mm"))},
+      {{kTextLeft, -705}, "drawn by Pivotwright v1"},
+      {{kTextLeft, -730}, std::string(kWebAddress)}};
+  const std::string outer_label = Buffered(FormatWithMask(no, "000.0") + "mm");
+  const std::string inner_label = Buffered(FormatWithMask(ni, "00.0") + "mm");
+  d.labels = {{{WrapSub(x_outer, 47), kLabelY}, std::string(FirstCharacters(outer_label, kOuterLabelCount))},
+              {{WrapSub(x_inner, 40), kLabelY}, std::string(FirstCharacters(inner_label, kInnerLabelCount))}};
+  return d;
+}
 
 int32_t NullLineX(double radius) {
   return RoundToInt32(static_cast<Extended>(10) * radius + kSpindleX);
