@@ -20,6 +20,8 @@ get_filename_component(PW_TOP_DIR ${CMAKE_CURRENT_LIST_DIR}/.. ABSOLUTE)
 install(TARGETS pivotwright RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(PROGRAMS ${PW_TOP_DIR}/scripts/pivotwright-plot DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES ${PW_TOP_DIR}/docs/pivotwright.1 ${PW_TOP_DIR}/docs/pivotwright-plot.1
+              ${PW_TOP_DIR}/docs/pivotwright-align.1 ${PW_TOP_DIR}/docs/pivotwright-check.1
+              ${PW_TOP_DIR}/docs/pivotwright-protractor.1
         DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES ${PW_TOP_DIR}/README.md ${PW_TOP_DIR}/LICENSE ${PW_PACKAGING_DIR}/debian/copyright
         DESTINATION ${CMAKE_INSTALL_DOCDIR})

@@ -5,7 +5,8 @@
 // commands.  Properties checked: nothing escapes (no exception, no crash);
 // the status is 0 or 2; with 2 standard output is empty and standard error
 // is one line; with 0 standard error is empty; a --json answer is one JSON
-// document; no control byte reaches the terminal but line ends.
+// document; a file comes only with success and is a whole document; no
+// control byte reaches the terminal but line ends.
 #include <cstddef>
 #include <cstdint>
 #include <nlohmann/json.hpp>
@@ -52,14 +53,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::optional<pw::CommandResult> r = pw::CommandRequest(static_cast<int>(args.size()), argv.data());
   if (!r) return 0;
   FUZZ_CHECK(r->status == 0 || r->status == 2);
-  FUZZ_CHECK(r->file_path.empty());
+  // Only the protractor makes a file, and only when it succeeds: a PDF or
+  // an SVG document, whole.
+  if (r->file_path.empty()) {
+    FUZZ_CHECK(r->file_bytes.empty());
+  } else {
+    FUZZ_CHECK(r->status == 0);
+    FUZZ_CHECK(r->file_bytes.rfind("%PDF-1.6", 0) == 0 || r->file_bytes.rfind("<?xml", 0) == 0);
+    FUZZ_CHECK(r->file_bytes.find("%%EOF") != std::string::npos || r->file_bytes.find("</svg>") != std::string::npos);
+  }
   FUZZ_CHECK(!HasControlBytes(r->err));
   if (r->status == 2) {
     FUZZ_CHECK(r->out.empty());
     FUZZ_CHECK(!r->err.empty() && r->err.find('\n') == r->err.size() - 1);
   } else {
     FUZZ_CHECK(r->err.empty());
-    FUZZ_CHECK(!r->out.empty());
+    FUZZ_CHECK(!r->out.empty() || !r->written_line.empty());
     const bool help = r->out.find("Usage: ") != std::string::npos;
     if (json && !help) FUZZ_CHECK(nlohmann::json::accept(r->out));
   }

@@ -7,6 +7,7 @@
 #include "commands/align_command.h"
 #include "commands/check_command.h"
 #include "commands/command_result.h"
+#include "commands/protractor_command.h"
 #include "platform/files.h"
 #include "platform/native_handle.h"
 
@@ -21,13 +22,15 @@ constexpr std::size_t kShownPathLimit = 200;
 
 const char kCommandList[] =
     "  align       the overhang and offset of each alignment, with their figures\n"
-    "  check       the figures of an arm as mounted, against the alignments\n";
+    "  check       the figures of an arm as mounted, against the alignments\n"
+    "  protractor  a printable protractor for an arm, as a PDF or SVG file\n";
 
-bool IsCommandName(std::string_view name) { return name == "align" || name == "check"; }
+bool IsCommandName(std::string_view name) { return name == "align" || name == "check" || name == "protractor"; }
 
 CommandResult RunCommand(int argc, const char* const* argv) {
   const std::string_view name = argv[0];
   if (name == "align") return RunAlign(argc, argv);
+  if (name == "protractor") return RunProtractor(argc, argv);
   return RunCheck(argc, argv);
 }
 

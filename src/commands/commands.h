@@ -10,7 +10,7 @@
 
 namespace pw {
 
-// "align", "check".
+// "align", "check", "protractor".
 bool IsCommandName(std::string_view name);
 
 // argv[0] is the command's name (one IsCommandName takes), the rest its

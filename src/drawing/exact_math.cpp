@@ -2,6 +2,9 @@
 
 #include <mpfr.h>
 
+#include <cstddef>
+#include <string>
+
 namespace pw {
 
 namespace {
@@ -80,6 +83,16 @@ double AsinDegrees(double s) {
   mpfr_set_d(r.v, s, MPFR_RNDN);
   mpfr_asin(r.v, r.v, MPFR_RNDN);
   return ToDegrees(r.v);
+}
+
+std::string ExactFixed(double value, int decimals) {
+  mpfr_t x;
+  mpfr_init2(x, 53);
+  mpfr_set_d(x, value, MPFR_RNDN);  // exact
+  char buffer[400];
+  const int n = mpfr_snprintf(buffer, sizeof buffer, "%.*RNf", decimals, x);
+  mpfr_clear(x);
+  return n > 0 && static_cast<std::size_t>(n) < sizeof buffer ? std::string(buffer) : std::string("0");
 }
 
 }  // namespace pw

@@ -3,6 +3,8 @@
 // the files written are the same byte for byte.  Angles in degrees.
 #pragma once
 
+#include <string>
+
 namespace pw {
 
 double SinDegrees(double degrees);
@@ -13,5 +15,10 @@ double Atan2Degrees(double y, double x);
 double AcosDegrees(double c);
 // Angle whose sine is s, s in [-1, 1], in [-90, 90].
 double AsinDegrees(double s);
+
+// `value` with `decimals` digits after the point, rounded from its exact
+// binary value to the nearest (ties to even): the same text on every
+// platform, whatever its C library's printf does.
+std::string ExactFixed(double value, int decimals);
 
 }  // namespace pw

@@ -1,11 +1,9 @@
 #include "drawing/page.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <cstddef>
 #include <limits>
-#include <system_error>
 #include <utility>
 
 #include "drawing/exact_math.h"
@@ -126,10 +124,7 @@ void MoveGroups(std::vector<PageGroup>& groups, double dx, double dy) {
 }
 
 std::string FixedText(double value, int decimals, bool trim) {
-  char buffer[64];
-  const std::to_chars_result r =
-      std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
-  std::string text = r.ec == std::errc() ? std::string(buffer, r.ptr) : std::string("0");
+  std::string text = ExactFixed(value, decimals);
   if (trim && text.find('.') != std::string::npos) {
     while (text.back() == '0') text.pop_back();
     if (text.back() == '.') text.pop_back();

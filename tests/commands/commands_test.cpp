@@ -284,6 +284,78 @@ TEST(Commands, NumbersAreShownWithThreeDecimals) {
   EXPECT_EQ(Shortest(100.0 / 3), "33.333333333333336");
 }
 
+TEST(Commands, ProtractorBadInputWritesNothing) {
+  struct Case {
+    std::vector<std::string> args;
+    const char* names;
+  } cases[] = {
+      {{"protractor"}, "--pivot or --arm is needed"},
+      {{"protractor", "--pivot", "222", "--alignment", "all"}, "one alignment"},
+      {{"protractor", "--pivot", "222", "--alignment", "baerwald,stevenson"}, "one alignment"},
+      {{"protractor", "--pivot", "222", "--kind", "round"}, "--kind 'round'"},
+      {{"protractor", "--pivot", "222", "--paper", "a5"}, "--paper 'a5'"},
+      {{"protractor", "--pivot", "222", "--scale", "1.02"}, "--scale '1.02'"},
+      {{"protractor", "--pivot", "222", "--scale", "0,1"}, "between 0.5 and 2"},
+      {{"protractor", "--pivot", "222", "--scale", "1,x"}, "--scale (down) 'x'"},
+      {{"protractor", "--pivot", "222", "-o", "page.png"}, "-o 'page.png': the file name must end in .pdf or .svg"},
+      {{"protractor", "--pivot", "222", "-o", ""}, "-o ''"},
+      {{"protractor", "--pivot", "400", "--groove", "100,300", "--paper", "a4"}, "does not fit A4; it fits A3"},
+      {{"protractor", "--pivot", "900", "--groove", "100,600", "--paper", "a3"}, "fits no paper"},
+      {{"protractor", "--arm", "80"}, "too short"},
+  };
+  for (const Case& c : cases) {
+    const CommandResult r = RunArgs(c.args);
+    EXPECT_EQ(r.status, 2) << c.names;
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.file_path, "") << c.names;
+    EXPECT_EQ(r.file_bytes, "") << c.names;
+    EXPECT_NE(r.err.find(c.names), std::string::npos) << r.err;
+    EXPECT_EQ(r.err.find('\n'), r.err.size() - 1) << r.err;
+  }
+}
+
+TEST(Commands, ProtractorMakesTheDocumentItsNameAsks) {
+  struct Case {
+    std::vector<std::string> args;
+    const char* file;
+    const char* starts;
+    const char* holds;
+  } cases[] = {
+      {{"protractor", "--pivot", "222"}, "protractor.pdf", "%PDF-1.6", "/MediaBox [0 0 595.2756 841.8898]"},
+      {{"protractor", "--pivot", "222", "--paper", "letter", "-o", "p.PDF"}, "p.PDF", "%PDF-1.6", "/MediaBox [0 0 612 792]"},
+      {{"protractor", "--pivot", "222", "--kind", "two-point", "-o", "t.svg"}, "t.svg", "<?xml", "width=\"210mm\""},
+      {{"protractor", "--arm", "240", "--paper", "a3", "--output", "a3.svg"}, "a3.svg", "<?xml", "height=\"420mm\""},
+  };
+  for (const Case& c : cases) {
+    const CommandResult r = RunArgs(c.args);
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.file_path, c.file);
+    EXPECT_EQ(r.file_bytes.rfind(c.starts, 0), 0u) << c.file;
+    EXPECT_NE(r.file_bytes.find(c.holds), std::string::npos) << c.file << "\n" << r.file_bytes.substr(0, 600);
+    EXPECT_EQ(r.written_line.rfind(std::string("Wrote ") + c.file + ": ", 0), 0u) << r.written_line;
+    EXPECT_NE(r.written_line.find("100 mm"), std::string::npos);
+  }
+}
+
+TEST(Commands, ProtractorJsonIsTheGeometryAlignGives) {
+  const CommandResult r = RunArgs({"protractor", "--pivot", "222", "--alignment", "stevenson", "--groove", "din",
+                                   "--scale", "1.02,0.98", "--json", "-o", "s.svg"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.written_line, "");
+  const nlohmann::ordered_json p = nlohmann::ordered_json::parse(r.out);
+  const nlohmann::ordered_json a =
+      RunJson({"align", "--pivot", "222", "--alignment", "stevenson", "--groove", "din"})["alignments"][0];
+  EXPECT_EQ(p["alignment"], a);
+  EXPECT_EQ(p["groove"]["inner"], 57.5);
+  EXPECT_EQ(p["page"]["file"], "s.svg");
+  EXPECT_EQ(p["page"]["kind"], "arc");
+  EXPECT_EQ(p["page"]["paper"], "a4");
+  EXPECT_EQ(p["page"]["width_mm"], 210.0);
+  EXPECT_EQ(p["page"]["height_mm"], 297.0);
+  EXPECT_EQ(p["page"]["scale_x"], 1.02);
+  EXPECT_EQ(p["page"]["scale_y"], 0.98);
+}
+
 #if !defined(_WIN32)
 
 std::string Drain(int fd) {

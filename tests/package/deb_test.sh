@@ -45,7 +45,7 @@ for f in usr/share/man/man1/pivotwright.1.gz usr/share/man/man1/pivotwright-plot
   check "$f installed" [ -s "$root/$f" ]
 done
 check "copyright names the licence" grep -q '^License: Expat' "$root/usr/share/doc/pivotwright/copyright"
-for page in pivotwright pivotwright-plot; do
+for page in pivotwright pivotwright-plot pivotwright-align pivotwright-check pivotwright-protractor; do
   gzip -dc "$root/usr/share/man/man1/$page.1.gz" | groff -man -ww -z 2>"$work/groff.log"
   check "$page manual page formats without warnings" [ ! -s "$work/groff.log" ]
 done
@@ -66,6 +66,13 @@ check "--version writes nothing on standard error" [ ! -s "$work/err" ]
 # The plot script writes its version by hand: it must be the program's.
 check "pivotwright-plot --version gives the program's version" \
   [ "$("$root/usr/bin/pivotwright-plot" --version)" = "pivotwright-plot ${out#pivotwright }" ]
+
+# The commands of the installed program.
+"$root/usr/bin/pivotwright" align --pivot 222 --alignment baerwald --json >align.json 2>"$work/err"
+check "installed align exits with 0" [ $? -eq 0 ]
+check "installed align gives the Baerwald nulls" grep -q '"inner_null": 65.998' align.json
+"$root/usr/bin/pivotwright" protractor --pivot 222 -o p.pdf >/dev/null 2>"$work/err"
+check "installed protractor writes a PDF" grep -q '^%PDF-1.6' p.pdf
 
 # Action 3 through a pipe, then the installed plot script on its graph.txt.
 printf '3\n240\n16\n22\n60\n146\n\n4\n' | "$root/usr/bin/pivotwright" >/dev/null 2>&1
