@@ -14,4 +14,14 @@ NativeHandle StandardError();
 // (the process id on POSIX, the module handle's low bits on Windows).
 int32_t ProgramInstance();
 
+// Text written to standard output and error is UTF-8.  A Windows console
+// shows it in its own code page instead, so while a command prints, the
+// console is switched to UTF-8 (65001); the code page it had is given back
+// afterwards.  Elsewhere nothing needs to change.
+struct TextOutputMode {
+  unsigned previous_code_page = 0;  // 0: nothing was changed
+};
+TextOutputMode UseUtf8TextOutput();
+void RestoreTextOutput(TextOutputMode mode);
+
 }  // namespace pw

@@ -26,7 +26,10 @@ int main(int argc, char** argv) {
   // is touched.
   // A command (align, check, ...) runs on its own and ends the program.
   if (const std::optional<pw::CommandResult> command = pw::CommandRequest(argc, argv)) {
-    return pw::WriteCommandResult(*command, pw::StandardHandles().output, pw::StandardError());
+    const pw::TextOutputMode mode = pw::UseUtf8TextOutput();
+    const int status = pw::WriteCommandResult(*command, pw::StandardHandles().output, pw::StandardError());
+    pw::RestoreTextOutput(mode);
+    return status;
   }
   const pw::CommandLineOutcome command_line = pw::ParseCommandLine(argc, argv);
   if (!command_line.run_program) {
