@@ -150,9 +150,14 @@ std::string PeopleText(const GrooveChoice& groove, Playback play, const ArmDimen
       s += "  the arm is too short for its nulls\n";
       continue;
     }
+    // Right-aligned under the headings.
     const std::string h = Fixed3(diff.overhang);
     const std::string b = Fixed3(diff.offset_deg);
-    s += PadRight("", 15 - h.size()) + h + PadRight("", 18 - b.size()) + b + "\n";
+    s += std::string(h.size() < 15 ? 15 - h.size() : 1, ' ');
+    s += h;
+    s += std::string(b.size() < 18 ? 18 - b.size() : 1, ' ');
+    s += b;
+    s += '\n';
   }
   if (tol) {
     s += "\nWithin the tolerance of " + Fixed3(tol->tolerance.overhang) + " mm overhang and " +
