@@ -15,6 +15,21 @@ string(REPLACE "\n" "\r\n" pw_windows_readme "${pw_windows_readme}")
 file(WRITE ${CMAKE_BINARY_DIR}/README.txt "${pw_windows_readme}")
 install(FILES ${CMAKE_BINARY_DIR}/README.txt DESTINATION .)
 
+# The manual pages as UTF-8 text (Windows has no man), with Windows line
+# ends, when groff is there to format them.
+find_program(PW_GROFF groff)
+if(PW_GROFF)
+  foreach(page pivotwright pivotwright-align pivotwright-check pivotwright-protractor)
+    execute_process(COMMAND ${PW_GROFF} -man -Tutf8 -P-cbou ${PROJECT_SOURCE_DIR}/docs/${page}.1
+                    OUTPUT_VARIABLE pw_page_text RESULT_VARIABLE pw_groff_status ERROR_QUIET)
+    if(pw_groff_status EQUAL 0)
+      string(REPLACE "\n" "\r\n" pw_page_text "${pw_page_text}")
+      file(WRITE ${CMAKE_BINARY_DIR}/manual/${page}.txt "${pw_page_text}")
+      install(FILES ${CMAKE_BINARY_DIR}/manual/${page}.txt DESTINATION manual)
+    endif()
+  endforeach()
+endif()
+
 set(CPACK_GENERATOR ZIP)
 set(CPACK_PACKAGE_NAME pivotwright)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
