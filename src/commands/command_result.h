@@ -17,6 +17,9 @@ struct CommandResult {
   std::string file_path;
   std::string file_bytes;
   std::string written_line;
+  // Who asked for the file, for the message when it cannot be written
+  // ("pivotwright protractor: -o").
+  std::string file_asked_by;
 };
 
 }  // namespace pw

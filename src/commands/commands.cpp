@@ -40,8 +40,8 @@ int WriteCommandResult(const CommandResult& result, NativeHandle out, NativeHand
   if (!result.file_path.empty()) {
     const auto* bytes = reinterpret_cast<const unsigned char*>(result.file_bytes.data());
     if (const int e = ReplaceFile(result.file_path, bytes, result.file_bytes.size()); e != 0) {
-      const std::string failed = "pivotwright: cannot write '" + ShowableArgument(result.file_path, kShownPathLimit) +
-                                 "': " + ErrorText(e) + "\n";
+      const std::string failed = result.file_asked_by + " '" + ShowableArgument(result.file_path, kShownPathLimit) +
+                                 "': cannot write the file: " + ErrorText(e) + "\n";
       WriteAll(err, failed.data(), failed.size());
       return 2;
     }

@@ -166,6 +166,7 @@ CommandResult RunProtractor(int argc, const char* const* argv) {
                   "the drawing does not fit " + std::string(PaperName(paper)) + "; " + WhatFits(layout.fitting));
     }
     result.file_path = t.output;
+    result.file_asked_by = "pivotwright protractor: -o";
     result.file_bytes = format == Format::Pdf ? PdfDocument(layout.page) : SvgDocument(layout.page);
     if (t.arm.json) {
       result.out = JsonText(t, a, report, groove.band, play, paper, scale);

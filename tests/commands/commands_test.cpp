@@ -391,6 +391,7 @@ TEST(Commands, AFileIsWrittenWholeBeforeItIsAnnounced) {
   r.file_path = folder + "/page.pdf";
   r.file_bytes = std::string("%PDF\0bytes", 10);
   r.written_line = "Wrote page.pdf\n";
+  r.file_asked_by = "pivotwright protractor: -o";
   const Written ok = Write(r);
   EXPECT_EQ(ok.status, 0);
   EXPECT_EQ(ok.out, "drawn\nWrote page.pdf\n");
@@ -408,7 +409,8 @@ TEST(Commands, AFileIsWrittenWholeBeforeItIsAnnounced) {
   const Written missing = Write(r);
   EXPECT_EQ(missing.status, 2);
   EXPECT_EQ(missing.out, "");
-  EXPECT_EQ(missing.err, "pivotwright: cannot write '" + r.file_path + "': No such file or directory\n");
+  EXPECT_EQ(missing.err,
+            "pivotwright protractor: -o '" + r.file_path + "': cannot write the file: No such file or directory\n");
   std::remove((folder + "/page.pdf").c_str());
   rmdir(folder.c_str());
 }
