@@ -33,7 +33,13 @@ struct PenState {
 
 void SetPen(std::string& out, PenState& pen, double width, double dash) {
   if (width != pen.width) out += Num(width) + " w\n";  // mm
-  if (dash != pen.dash) out += dash > 0 ? "[" + Num(dash) + "] 0 d\n" : "[] 0 d\n";
+  if (dash != pen.dash) {
+    // Appended piece by piece: "[" + text makes GCC 12 see overlapping
+    // copies in an optimised build that cannot happen (-Wrestrict).
+    out += '[';
+    if (dash > 0) out += Num(dash);
+    out += "] 0 d\n";
+  }
   pen.width = width;
   pen.dash = dash;
 }
