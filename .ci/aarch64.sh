@@ -39,7 +39,7 @@ step "packages"
 if ! dpkg --print-foreign-architectures | grep -qx arm64; then
   if [ "$(id -u)" -eq 0 ]; then dpkg --add-architecture arm64; else sudo dpkg --add-architecture arm64; fi
 fi
-scripts/ensure-packages.sh build g++-aarch64-linux-gnu qemu-user googletest \
+scripts/ensure-packages.sh build g++-aarch64-linux-gnu qemu-user googletest python3 \
   libmpfr-dev:arm64 libgmp-dev:arm64 libncurses-dev:arm64
 
 step "x86-64 program"

@@ -42,6 +42,7 @@ import glob
 import os
 import re
 import shlex
+import signal
 import subprocess
 import sys
 import tempfile
@@ -279,11 +280,15 @@ def run_program(command, folder, keys, stdin_kind, timeout, out_path=None, err_p
 
 # ---- comparing ------------------------------------------------------------------
 
-def shown(data, at, width=40):
-    """A short printable excerpt of data around byte `at`."""
-    start = max(0, at - width // 2)
-    piece = data[start:start + width]
-    return ("..." if start else "") + repr(piece)[2:-1] + ("..." if start + width < len(data) else "")
+def shown(data, at, width=24):
+    """Up to `width` bytes of data each side of byte `at`, printable, with
+    that byte in [brackets]."""
+    def text(piece):
+        return repr(piece)[2:-1]
+    before = data[max(0, at - width):at]
+    after = data[at + 1:at + 1 + width]
+    return ("..." if at > width else "") + text(before) + "[" + text(data[at:at + 1]) + "]" + \
+        text(after) + ("..." if at + 1 + width < len(data) else "")
 
 
 def where(data, at):
@@ -292,14 +297,19 @@ def where(data, at):
     return f"byte {at + 1} (line {line}, column {column})"
 
 
+def side_by_side(names, a, at_a, b, at_b):
+    width = max(len(n) for n in names)
+    return (f"      {names[0]:<{width}}  {shown(a, at_a)}\n"
+            f"      {names[1]:<{width}}  {shown(b, at_b)}")
+
+
 def byte_difference(what, names, a, b):
-    """None when a == b, else one line that says where they part."""
+    """None when a == b, else where they part, with the bytes around."""
     if a == b:
         return None
     at = next((i for i in range(min(len(a), len(b))) if a[i] != b[i]), min(len(a), len(b)))
     return (f"{what} differs: {names[0]} {len(a)} bytes, {names[1]} {len(b)} bytes; first at "
-            f"{where(a if at < len(a) else b, at)}:\n"
-            f"      {names[0]}: {shown(a, at)}\n      {names[1]}: {shown(b, at)}")
+            f"{where(a if at < len(a) else b, at)}:\n" + side_by_side(names, a, at, b, at))
 
 
 def tokens(data):
@@ -335,8 +345,9 @@ def numeric_differences(names, a, b, rel, abs_tol):
             found.append(f"number at {where(a, oa)}: {names[0]} {xa.decode()}, "
                          f"{names[1]} {xb.decode()} (relative difference {ratio:.3g})")
         elif na != nb or xa != xb:
-            found.append(f"text at {where(a, oa)}:\n      {names[0]}: {shown(a, oa)}\n"
-                         f"      {names[1]}: {shown(b, ob)}")
+            # where the two pieces part, past what they have in common
+            k = next((i for i in range(min(len(xa), len(xb))) if xa[i] != xb[i]), min(len(xa), len(xb)))
+            found.append(f"text at {where(a, oa + k)}:\n" + side_by_side(names, a, oa + k, b, ob + k))
             break  # past a difference in the text the pieces no longer line up
     else:
         if len(ta) != len(tb):
@@ -467,7 +478,8 @@ def summary(kind, cases, compared, differ):
 
 
 def command_keys(options):
-    sys.stdout.buffer.write(setup_keys(options.setup, ENTER[options.enter]))
+    keys = setup_keys(options.setup, ENTER[options.enter])
+    sys.stdout.buffer.write(keys)
     return 0
 
 
@@ -618,6 +630,7 @@ def parser():
 
 def main(argv):
     options = parser().parse_args(argv)
+    signal.signal(signal.SIGPIPE, signal.SIG_DFL)
     try:
         return {"keys": command_keys, "piped": command_piped, "cli": command_cli,
                 "run": command_run, "dirs": command_dirs}[options.command](options)

@@ -25,8 +25,9 @@ ROWS, COLUMNS = 30, 90
 DEFAULT_FG, DEFAULT_BG = 7, 0
 BLACK, DARK_GREY, BRIGHT_WHITE = 0, 8, 15
 
-# A control sequence (CSI ... final byte) or any other escape.
-ESCAPE = re.compile(r"\x1b\[([0-?]*)[ -/]*([@-~])|\x1b[^\[]?")
+# A control sequence (CSI parameters, final byte), an operating system
+# command (OSC ... BEL or ST), or any other escape (intermediates, final).
+ESCAPE = re.compile(r"\x1b\[([0-?]*)[ -/]*([@-~])|\x1b\][^\x07\x1b]*(?:\x07|\x1b\\)?|\x1b[ -/]*[0-~]?")
 
 
 def apply_sgr(params, fg, bg):
