@@ -608,8 +608,9 @@ def parser():
                        help="seconds a run may take (default 600)")
         q.add_argument("cases", nargs="+", metavar="CASEFILE")
 
-    for name, two in (("piped", True), ("run", False)):
-        q = sub.add_parser(name, help="keys typed through standard input")
+    for name, two, what in (("piped", True, "two programs, keys typed through standard input"),
+                            ("run", False, "one program's piped runs, kept in a folder")):
+        q = sub.add_parser(name, help=what)
         runs(q, two)
         q.add_argument("--enter", choices=ENTER, default="lf", help="what \\n sends (default lf)")
         q.add_argument("--stdin", choices=("pipe", "file"), default="pipe",
