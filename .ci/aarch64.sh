@@ -4,10 +4,12 @@
 # Cross-builds for aarch64 with Debian's g++-aarch64-linux-gnu
 # (cmake/aarch64-linux-gnu.cmake), runs the unit and reference tests that
 # need no terminal under qemu-aarch64, then types the same keys into the
-# x86-64 program and the aarch64 program through a pipe, for actions 1, 2
-# (with "Y") and 3, and compares what they show (the piped output),
-# data.txt, graph.txt and protractor.emf byte for byte.  Exits non-zero on
-# any failure or difference.  Installs what it needs with apt-get.
+# x86-64 program and the aarch64 program through a pipe (the cases of
+# tests/support/piped-cases.txt) and compares what they show (the piped
+# output), every file they write and their exit status byte for byte; then
+# runs both with the argument vectors of tests/support/cli-cases.txt.  Both
+# comparisons are tests/support/compare.py's.  Exits non-zero on any failure
+# or difference.  Installs what it needs with apt-get.
 #
 # The x86-64 program: PW_LINUX_BUILD=dir takes the one in that build folder
 # (CI passes the gcc part's build/); without it, one is built in
@@ -37,7 +39,7 @@ step "packages"
 if ! dpkg --print-foreign-architectures | grep -qx arm64; then
   if [ "$(id -u)" -eq 0 ]; then dpkg --add-architecture arm64; else sudo dpkg --add-architecture arm64; fi
 fi
-scripts/ensure-packages.sh build g++-aarch64-linux-gnu qemu-user googletest \
+scripts/ensure-packages.sh build g++-aarch64-linux-gnu qemu-user googletest python3 \
   libmpfr-dev:arm64 libgmp-dev:arm64 libncurses-dev:arm64
 
 step "x86-64 program"
@@ -72,72 +74,28 @@ step "aarch64 tests under qemu"
 # Not the end-to-end tests (shown as e2e_tests_NOT_BUILT when that program
 # was not built, by their names when it was), nor the job-control tests on a
 # pseudo-terminal: qemu-user does not pass SIGTSTP and SIGCONT on as a
-# kernel would (they time out there); nor the tests of the x86-64 package
-# and script, which the x86-64 suite runs.
-e2e='^(Action[123]EndToEnd|Fault(Files|Input|LargeGrid|Signals)|MainScreenE2E|DeviceSignals)[.]|_NOT_BUILT$|^(deb_package|plot_script|layers)$'
+# kernel would (they time out there); nor the tests of the x86-64 package,
+# script and comparison tool, which the x86-64 suite runs.
+e2e='^(Action[123]EndToEnd|Fault(Files|Input|LargeGrid|Signals)|MainScreenE2E|DeviceSignals)[.]|_NOT_BUILT$|^(deb_package|plot_script|layers|compare_tool)$'
 (cd "$arm" && ctest -j"$jobs" --output-on-failure -E "$e2e")
 
 step "piped runs, x86-64 against aarch64"
-scratch=$(mktemp -d)
-trap 'rm -rf "$scratch"' EXIT
+# Both programs in fresh folders with the same keys through a pipe: the
+# output, every file written and the exit status, byte for byte.
+words() { printf '%q ' "$@"; }
+x86_cmd=$(words "$x86_exe")
+arm_cmd=$(words "${qemu[@]}" "$root/$arm/pivotwright")
+failed=()
+python3 tests/support/compare.py piped --names x86-64,aarch64 --first "$x86_cmd" --second "$arm_cmd" \
+  tests/support/piped-cases.txt || failed+=("piped runs")
 
-# The keys for action 3 from a reference set-up's typed.txt: the quoted
-# texts, the pivot to spindle distance only when the arm length is empty.
-action3_keys() {
-  local f=$1 arm pivot overhang offset inner outer
-  field() { sed -n "s/^$1: \"\\([^\"]*\\)\".*/\\1/p" "$f"; }
-  arm=$(field "arm length")
-  pivot=$(field "pivot to spindle distance")
-  overhang=$(field "overhang")
-  offset=$(field "offset")
-  inner=$(field "inner recorded radius")
-  outer=$(field "outer recorded radius")
-  printf '3\n%s\n' "$arm"
-  [ -z "$arm" ] && printf '%s\n' "$pivot"
-  printf '%s\n%s\n%s\n%s\n\n4\n' "$overhang" "$offset" "$inner" "$outer"
-}
-
-cases=()
-keys=()
-add_case() { cases+=("$1"); keys+=("$2"); }
-add_case action1-arm-229 $'1\n229\n60.325\n146.05\n\n4\n'
-add_case action1-pivot-211 $'1\n\n211\n60.325\n146.05\n\n4\n'
-add_case action1-arm-240 $'1\n240\n60\n146\n\n4\n'
-add_case action2-y $'2\n60.325\n146.05\nY\n\n4\n'
-add_case action2-y-60-146 $'2\n60\n146\ny\n\n4\n'
-# A long grid (30,001 rows from radius 0 to 3000 mm) for many more tangents.
-add_case action3-arm-240-long $'3\n240\n16\n22\n0\n3000\n\n4\n'
-for typed in tests/data/action3/*/typed.txt; do
-  add_case "action3-$(basename "$(dirname "$typed")")" "$(action3_keys "$typed")"$'\n'
-done
-
-differences=0
-compared=0
-for i in "${!cases[@]}"; do
-  name=${cases[$i]}
-  for side in x86 arm; do
-    mkdir -p "$scratch/$name/$side"
-  done
-  (cd "$scratch/$name/x86" && printf '%s' "${keys[$i]}" | "$x86_exe" > screen.out) || true
-  t0=$(date +%s.%N)
-  (cd "$scratch/$name/arm" && printf '%s' "${keys[$i]}" | "${qemu[@]}" "$root/$arm/pivotwright" > screen.out) || true
-  t1=$(date +%s.%N)
-  files=""
-  for f in screen.out data.txt graph.txt protractor.emf; do
-    a=$scratch/$name/x86/$f
-    b=$scratch/$name/arm/$f
-    [ -e "$a" ] || [ -e "$b" ] || continue
-    compared=$((compared + 1))
-    if cmp -s "$a" "$b"; then
-      files+=" $f ($(wc -c < "$a") bytes) same;"
-    else
-      files+=" $f DIFFERS;"
-      differences=$((differences + 1))
-    fi
-  done
-  printf "%-24s aarch64 run %s s:%s\n" "$name" "$(awk -v a="$t0" -v b="$t1" 'BEGIN { printf "%.2f", b - a }')" "$files"
-done
+step "argument vectors, x86-64 against aarch64"
+python3 tests/support/compare.py cli --names x86-64,aarch64 --rel 1e-9 --first "$x86_cmd" --second "$arm_cmd" \
+  tests/support/cli-cases.txt || failed+=("argument vectors")
 
 step "done"
-echo "compared $compared files, $differences differ"
-[ "$differences" -eq 0 ]
+if [ ${#failed[@]} -gt 0 ]; then
+  echo "differences in: ${failed[*]}"
+  exit 1
+fi
+echo "no differences"

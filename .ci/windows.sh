@@ -14,9 +14,11 @@
 #   6. unit-tests       the Windows test programs under Wine (and MPFR's
 #                       Windows build checked against Linux's)
 #   7. piped-runs       pivotwright.exe under Wine with keys from a file and
-#                       the screen into a file: action 3 for the reference
-#                       set-ups, action 2's drawing, the screen bytes and the
-#                       exit status at the end of input, all against Linux
+#                       the screen into a file, against Linux: the cases of
+#                       tests/support/piped-cases.txt (the screen bytes,
+#                       every file written, the exit status), action 3's files
+#                       against the reference, and the argument vectors of
+#                       tests/support/cli-cases.txt
 #   8. console-e2e      pivotwright.exe on Wine's console in tmux: the main
 #                       screen and its colours, an action, Ctrl+C, "4"; and
 #                       the CPU time the program costs while it waits
@@ -179,87 +181,61 @@ windows_tests() {
 check "Windows test programs under Wine" windows_tests
 # The multiple-precision fallback of the tangent: MPFR built for Windows
 # gives the bits Linux's MPFR gives.
-cat > "$WORK/mpfr_check.c" <<'EOF'
-#include <mpfr.h>
-#include <stdio.h>
-int main(void) {
-  mpfr_t x, y;
-  mpfr_inits2(64, x, y, (mpfr_ptr)0);
-  for (int i = 1; i <= 2000; ++i) {
-    mpfr_set_d(x, i * 0.00123, MPFR_RNDN);
-    mpfr_tan(y, x, MPFR_RNDN);
-    mpfr_printf("%.20Ra ", y);
-    mpfr_atan(y, x, MPFR_RNDN);
-    mpfr_printf("%.20Ra\n", y);
-  }
-  return 0;
-}
-EOF
-$TRIPLE-gcc-posix -O2 -static -I"$DEPS/include" "$WORK/mpfr_check.c" -o "$WORK/mpfr_check.exe" \
+$TRIPLE-gcc-posix -O2 -static -I"$DEPS/include" tests/support/mpfr_check.c -o "$WORK/mpfr_check.exe" \
   -L"$DEPS/lib" -lmpfr -lgmp
-gcc -O2 "$WORK/mpfr_check.c" -o "$WORK/mpfr_check" -lmpfr -lgmp
+gcc -O2 tests/support/mpfr_check.c -o "$WORK/mpfr_check" -lmpfr -lgmp
 "$WORK/mpfr_check" > "$WORK/mpfr.linux"
 wine "$WORK/mpfr_check.exe" | tr -d '\r' > "$WORK/mpfr.windows"
 check "MPFR for Windows agrees with Linux's on 4000 results" cmp -s "$WORK/mpfr.linux" "$WORK/mpfr.windows"
 
 # ---- 7. piped runs ----------------------------------------------------------------
 phase piped-runs
-# Runs both programs in fresh folders with the same keys: run NAME KEYS
-run_both() {
-  local name=$1 keys=$2 os
-  for os in linux windows; do
-    mkdir -p "$WORK/$name/$os"
-    printf '%s' "$keys" > "$WORK/$name/keys"
-    set +e
-    if [ $os = linux ]; then
-      (cd "$WORK/$name/$os" && "$LINUX_EXE" < "$WORK/$name/keys" > screen.out)
-    else
-      (cd "$WORK/$name/$os" && wine "$EXE" < "$WORK/$name/keys" > screen.out)
-    fi
-    echo $? > "$WORK/$name/$os/status"
-    set -e
-  done
+# Both programs in fresh folders with the same keys from a file (Enter as
+# CR), compared by tests/support/compare.py, which keeps each case's
+# folders in $PIPED/NAME: linux/ and windows/ with the files written,
+# SIDE.out (the screen bytes), SIDE.status, and "compared", one line per
+# thing compared ("output same", "protractor.emf differs", ...).
+PIPED=$WORK/piped
+words() { printf '%q ' "$@"; }
+compare_piped() {
+  python3 tests/support/compare.py piped --names linux,windows --enter cr --stdin file --keep "$PIPED" \
+    --first "$(words "$LINUX_EXE")" --second "$(words wine "$EXE")" tests/support/piped-cases.txt
 }
-same() {  # same NAME FILE: the file is the same on both
-  cmp -s "$WORK/$1/linux/$2" "$WORK/$1/windows/$2"
+check "piped runs: Linux and Windows the same in every case" compare_piped
+same() {  # same CASE WHAT: the comparison found WHAT the same on both
+  grep -qx "$2 same" "$PIPED/$1/compared"
 }
-status_is() {  # status_is NAME OS STATUS
-  [ "$(cat "$WORK/$1/$2/status")" = "$3" ]
+status_is() {  # status_is CASE OS STATUS
+  [ "$(cat "$PIPED/$1/$2.status")" = "$3" ]
 }
 for setup in "$ROOT"/tests/data/action3/*/; do
   name=$(basename "$setup")
-  # typed.txt: one `label: "text"` line per prompt; the pivot distance is
-  # typed only when the arm length is empty.  Then "4" quits (the closing
-  # prompt's key is left for the main screen when keys come from a file).
-  keys=$(python3 - "$setup/typed.txt" <<'EOF'
-import re, sys
-t = [re.search(r'"(.*)"', line).group(1) for line in open(sys.argv[1])]
-keys = "3\r" + t[0] + "\r" + ("" if t[0] else t[1] + "\r") + "".join(x + "\r" for x in t[2:6]) + "4\r"
-sys.stdout.write(keys)
-EOF
-)
-  run_both "$name" "$keys"
   for f in data.txt graph.txt; do
-    check "action 3 $name: Windows $f is the reference" cmp "$WORK/$name/windows/$f" "$setup/$f"
-    check "action 3 $name: Linux $f is the reference" cmp -s "$WORK/$name/linux/$f" "$setup/$f"
+    check "action 3 $name: Windows $f is the reference" cmp "$PIPED/action3-$name/windows/$f" "$setup/$f"
+    check "action 3 $name: Linux $f is the reference" cmp -s "$PIPED/action3-$name/linux/$f" "$setup/$f"
   done
-  check "action 3 $name: the same screen bytes" same "$name" screen.out
-  check "action 3 $name: status 0 after 4" status_is "$name" windows 0
+  check "action 3 $name: the same screen bytes" same "action3-$name" output
+  check "action 3 $name: status 0 after 4" status_is "action3-$name" windows 0
 done
-run_both action2 $'2\r60.325\r146.05\rY\r4\r'
-check "action 2: protractor.emf written" test -s "$WORK/action2/windows/protractor.emf"
-check "action 2: the same protractor.emf" same action2 protractor.emf
-check "action 2: the same screen bytes" same action2 screen.out
-run_both action1 $'1\r240\r\r60.325\r146.05\r4\r'
-check "action 1: the same screen bytes" same action1 screen.out
-run_both rejected $'\r12\r 1\r01\r\r\r\r\r\r\r4\r'
-check "rejected choices: the same screen bytes, beeps included" same rejected screen.out
-for cut in "1\r240\r" "" "3\r240\r16\r22\r60\r146\r" "2\r60\r146\r"; do
-  name=end-$(printf '%s' "$cut" | tr -c 'A-Za-z0-9' '_')
-  run_both "$name" "$(printf "$cut")"
-  check "end of input after '$cut': status 1" status_is "$name" windows 1
-  check "end of input after '$cut': the same screen bytes" same "$name" screen.out
+check "action 2: protractor.emf written" test -s "$PIPED/action2-y-then-4/windows/protractor.emf"
+check "action 2: the same protractor.emf" same action2-y-then-4 protractor.emf
+check "action 2: the same screen bytes" same action2-y-then-4 output
+check "action 1: the same screen bytes" same action1-arm-240-blank output
+check "rejected choices: the same screen bytes, beeps included" same rejected output
+for name in end-in-action1 end-at-once end-in-action3 end-in-action2; do
+  check "$name: status 1 at the end of input" status_is "$name" windows 1
+  check "$name: the same screen bytes" same "$name" output
 done
+
+# The command line: exit status and error output exactly, standard output
+# with its numbers to a relative tolerance, files byte for byte.  CR LF
+# counts as LF in what the Windows program prints, as a Windows program's
+# text streams may end lines so (through a pipe it writes LF today).
+compare_cli() {
+  python3 tests/support/compare.py cli --names linux,windows --rel 1e-9 --crlf \
+    --first "$(words "$LINUX_EXE")" --second "$(words wine "$EXE")" tests/support/cli-cases.txt
+}
+check "argument vectors: Linux and Windows the same" compare_cli
 
 # ---- 8. the program on Wine's console, in tmux -------------------------------------
 phase console-e2e
@@ -269,54 +245,9 @@ mkdir -p "$E2E"
 T new-session -d -s "$SESSION" -x 90 -y 30 \
   "cd '$E2E' && LANG=C.UTF-8 WINEPREFIX='$WINEPREFIX' WINEDEBUG=-all wine '$EXE'; echo \$? > '$E2E/status'; sleep 3600"
 
-# The screen as a user sees it: each row's text and, per cell, the colours
-# tmux shows (ANSI numbers), from `capture-pane -e`.
-cat > "$WORK/screen.py" <<'EOF'
-import re, sys
-import signal
-signal.signal(signal.SIGPIPE, signal.SIG_DFL)
-text, colours = [], []
-# tmux sends the colours only where they change, so they carry on from one
-# row to the next.
-fg, bg = "39", "49"
-for line in sys.stdin.read().split("\n")[:30]:
-    row, cols = "", []
-    for part in re.split(r"(\x1b\[[0-9;]*m)", line):
-        if part.startswith("\x1b["):
-            codes = part[2:-1].split(";") if part[2:-1] else ["0"]
-            for c in codes:
-                n = int(c or 0)
-                if n == 0: fg, bg = "39", "49"
-                elif 30 <= n <= 37 or 90 <= n <= 97 or n == 39: fg = str(n)
-                elif 40 <= n <= 47 or 100 <= n <= 107 or n == 49: bg = str(n)
-        else:
-            row += part
-            cols += [fg + "/" + bg] * len(part)
-    text.append(row)
-    colours.append((cols, fg + "/" + bg))
-mode = sys.argv[1]
-if mode == "text":
-    print("\n".join(text))
-elif mode == "main-colours":
-    # The main screen: bright white behind every cell; the menu texts (rows
-    # 12, 14, 16, 18 from column 13) in dark grey, all other text black.
-    # tmux leaves out the blanks at the end of a row; they have the colours
-    # in force there.
-    bad = 0
-    for r, (cols, at_end) in enumerate(colours, 1):
-        cols = cols + [at_end] * (90 - len(cols))
-        chars = text[r - 1].ljust(90)
-        for c in range(1, 91):
-            fg, bg = cols[c - 1].split("/")
-            menu = r in (12, 14, 16, 18) and c >= 13
-            wrong = bg != "107" or (chars[c - 1] != " " and fg != ("90" if menu else "30"))
-            if wrong:
-                if bad < 5: print(f"  row {r} column {c}: {cols[c - 1]}", file=sys.stderr)
-                bad += 1
-    print(f"  {len(colours) * 90} cells looked at, {bad} in the wrong colours")
-    sys.exit(1 if bad else 0)
-EOF
-screen_text() { T capture-pane -t "$SESSION" -p -e | python3 "$WORK/screen.py" text; }
+# The screen as a user sees it: each row's text, or per cell the colours
+# tmux shows, from `capture-pane -e`.
+screen_text() { T capture-pane -t "$SESSION" -p -e | python3 tests/support/screen.py text; }
 wait_for() {  # wait_for TEXT SECONDS
   local end=$((SECONDS + $2))
   while [ $SECONDS -lt $end ]; do
@@ -354,7 +285,7 @@ if "$shown"; then
   check "row 18: quit" row_is 18 "         4) Quit"
   check "row 21: the entry hint" row_is 21 \
     "                     Type the action number and <Enter> to initiate"
-  colours_right() { T capture-pane -t "$SESSION" -p -e | python3 "$WORK/screen.py" main-colours; }
+  colours_right() { T capture-pane -t "$SESSION" -p -e | python3 tests/support/screen.py main-colours; }
   check "colours: black and dark grey on bright white" colours_right
   check "cursor shown at row 25, column 10" \
     test "$(T display -t "$SESSION" -p '#{cursor_y},#{cursor_x},#{cursor_flag}')" = "24,9,1"
@@ -362,42 +293,7 @@ if "$shown"; then
 
   # Idle: the CPU time of the program and of every Wine process of this
   # prefix over 10 seconds at the main screen.
-  cat > "$WORK/cpu.py" <<'EOF'
-import os, sys, time
-prefix = sys.argv[1].encode()
-tick = os.sysconf("SC_CLK_TCK")
-def wine_processes():
-    found = {}
-    for pid in os.listdir("/proc"):
-        if not pid.isdigit(): continue
-        try:
-            env = open(f"/proc/{pid}/environ", "rb").read().split(b"\0")
-            if b"WINEPREFIX=" + prefix not in env: continue
-            fields = open(f"/proc/{pid}/stat").read().rsplit(")", 1)[1].split()
-            name = open(f"/proc/{pid}/comm").read().strip()
-            found[pid] = (name, int(fields[11]) + int(fields[12]))
-        except OSError:
-            pass
-    return found
-before = wine_processes()
-time.sleep(10)
-after = wine_processes()
-total = program = 0
-found = 0
-by_name = {}
-for pid, (name, t) in after.items():
-    used = t - before.get(pid, (name, t))[1]
-    total += used
-    by_name[name] = by_name.get(name, 0) + used
-    if "pivotwright" in name:
-        program += used
-        found += 1
-if not found: program = 10**9  # no program to measure: the check fails
-top = sorted(by_name.items(), key=lambda x: -x[1])[:4]
-print(f"{program * 1000 // tick} {total * 1000 // tick} {len(after)}",
-      ", ".join(f"{n} {u * 1000 // tick} ms" for n, u in top))
-EOF
-  read -r cpu_program cpu_all nprocs cpu_top < <(python3 "$WORK/cpu.py" "$WINEPREFIX")
+  read -r cpu_program cpu_all nprocs cpu_top < <(python3 tests/support/cpu.py "$WINEPREFIX")
   echo "  idle for 10 s at the main screen: pivotwright.exe ${cpu_program} ms CPU," \
        "all ${nprocs} Wine processes ${cpu_all} ms CPU (most: ${cpu_top})"
   check "idle: pivotwright.exe used under 100 ms of CPU in 10 s" test "$cpu_program" -lt 100

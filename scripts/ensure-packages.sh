@@ -8,7 +8,8 @@ set -euo pipefail
 need=(g++ cmake make libncurses-dev libmpfr-dev libgmp-dev libcli11-dev nlohmann-json3-dev)
 case "${1:-build}" in
   build) ;;
-  test) need+=(libgtest-dev tmux emf2svg gnuplot-nox dpkg-dev file groff-base poppler-utils qpdf librsvg2-bin netpbm) ;;
+  test) need+=(libgtest-dev tmux emf2svg gnuplot-nox dpkg-dev file groff-base python3 poppler-utils qpdf
+               librsvg2-bin netpbm) ;;
   bench) need+=(libbenchmark-dev) ;;
   pictures) need+=(tmux emf2svg librsvg2-bin gnuplot-nox python3) ;;
   *) echo "usage: $0 build|test|bench|pictures [more packages...]" >&2; exit 2 ;;
