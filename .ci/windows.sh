@@ -75,7 +75,7 @@ phase_end() {
 
 # ---- 1. packages -------------------------------------------------------------
 phase packages
-scripts/ensure-packages.sh build bc python3 tmux m4 dpkg-dev xz-utils \
+scripts/ensure-packages.sh build bc python3 tmux m4 dpkg-dev xz-utils groff-base \
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 \
   wine wine64 googletest
 
@@ -359,11 +359,14 @@ rm -f "$WIN_BUILD"/pivotwright-*-win64.zip
 version=$(wine "$EXE" --version | tr -d '\r') || true
 ZIP=$WIN_BUILD/pivotwright-${version#pivotwright }-win64.zip
 check "$(basename "$ZIP") made" test -f "$ZIP"
-listing=$(python3 -c "import sys, zipfile; print('\n'.join(sorted(zipfile.ZipFile(sys.argv[1]).namelist())))" "$ZIP")
-check "the zip holds pivotwright.exe and README.txt" test "$listing" = $'README.txt\npivotwright.exe'
+listing=$(python3 -c "import sys, zipfile; print('\n'.join(sorted(n for n in zipfile.ZipFile(sys.argv[1]).namelist() if not n.endswith('/'))))" "$ZIP")
+manuals=$'manual/pivotwright-align.txt\nmanual/pivotwright-check.txt\nmanual/pivotwright-protractor.txt\nmanual/pivotwright.txt'
+check "the zip holds pivotwright.exe, README.txt and the manual pages" \
+  test "$listing" = $'README.txt\n'"$manuals"$'\npivotwright.exe'
 mkdir -p "$WORK/zip"
 python3 -c "import sys, zipfile; zipfile.ZipFile(sys.argv[1]).extractall(sys.argv[2])" "$ZIP" "$WORK/zip"
 check "README.txt names the version" grep -q "^Pivotwright ${version#pivotwright } for Windows" "$WORK/zip/README.txt"
+check "the manual page of align is in the zip as text" grep -q 'pivotwright align' "$WORK/zip/manual/pivotwright-align.txt"
 run_zip() { (cd "$WORK/zip" && printf '4\r' | wine ./pivotwright.exe > screen.out); }
 check "the packaged program runs" run_zip
 
