@@ -83,16 +83,21 @@ SOURCES
   sed -i 's| doc/Makefile||' "$gmp_src/configure"
   sed -i 's/^\(SUBDIRS = .*\) doc$/\1/' "$gmp_src/Makefile.in"
   # No assembly and no host triple GMP knows: its portable C code.  Static
-  # libraries only; the configure tests' programs run under node.
+  # libraries only.  The formats of double and long double (IEEE binary64
+  # and binary128, little endian) are given: configure cannot read them
+  # from a WebAssembly object file, and without them the conversions take
+  # a slow generic path.
   cross=(--build="$(gcc -dumpmachine 2>/dev/null || echo x86_64-pc-linux-gnu)" --prefix="$DEPS"
          --disable-shared --enable-static CFLAGS=-O2)
   mkdir -p "$gmp_src/build" "$mpfr_src/build"
   (cd "$gmp_src/build" &&
-     emconfigure ../configure "${cross[@]}" --host=none --disable-assembly --disable-cxx >/dev/null &&
+     emconfigure ../configure "${cross[@]}" --host=none --disable-assembly --disable-cxx \
+       gmp_cv_c_double_format="IEEE little endian" >/dev/null &&
      emmake make -j"${PW_JOBS:-2}" >/dev/null && emmake make install >/dev/null)
   (cd "$mpfr_src/build" &&
      emconfigure ../configure "${cross[@]}" --host=wasm32-unknown-emscripten --with-gmp="$DEPS" \
-       >/dev/null &&
+       mpfr_cv_c_double_format="IEEE double, little endian" \
+       mpfr_cv_c_long_double_format="IEEE quad, little endian" >/dev/null &&
      emmake make -j"${PW_JOBS:-2}" >/dev/null && emmake make install >/dev/null)
   rm -rf "$DEPS.src"
   touch "$DEPS/.complete"
