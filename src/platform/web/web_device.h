@@ -12,6 +12,7 @@
 #include <string>
 
 #include "platform/key_decoder.h"
+#include "platform/native_handle.h"
 #include "platform/vt_render.h"
 
 namespace pw {
