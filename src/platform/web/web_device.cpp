@@ -20,7 +20,6 @@
 // `wait` is the one asynchronous import: the program is unwound while it
 // waits and rewound when the Promise settles.
 
-// NOLINTBEGIN: the bodies are JavaScript.
 EM_JS(void, pw_web_write, (const char* bytes, std::size_t n), {
   Module.pwTerminal.write(HEAPU8.slice(bytes, bytes + n));
 });
@@ -33,7 +32,6 @@ EM_ASYNC_JS(void, pw_web_wait, (int timeout_ms), {
   await Module.pwTerminal.wait(timeout_ms);
 });
 EM_JS(void, pw_web_discard, (), { Module.pwTerminal.discard(); });
-// NOLINTEND
 
 namespace pw {
 
