@@ -182,16 +182,22 @@ async function run() {
     discard() { typed = []; },
   };
   const carried = folderFiles;
-  program = await createPivotwright({
-    pwTerminal,
-    preRun: [(m) => {
-      m.FS.mkdirTree(FOLDER);
-      m.FS.chdir(FOLDER);
-      for (const [name, bytes] of carried) m.FS.writeFile(FOLDER + '/' + name, bytes);
-    }],
-    print: (text) => console.log(text),
-    printErr: (text) => console.error(text),
-  });
+  try {
+    program = await createPivotwright({
+      pwTerminal,
+      preRun: [(m) => {
+        m.FS.mkdirTree(FOLDER);
+        m.FS.chdir(FOLDER);
+        for (const [name, bytes] of carried) m.FS.writeFile(FOLDER + '/' + name, bytes);
+      }],
+      print: (text) => console.log(text),
+      printErr: (text) => console.error(text),
+    });
+  } catch (e) {
+    statusLine.textContent = `The program could not be loaded (${e}).`;
+    againButton.hidden = false;
+    return;
+  }
   term.reset();
   running = true;
   term.focus();
