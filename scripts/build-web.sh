@@ -102,3 +102,28 @@ SOURCES
   rm -rf "$DEPS.src"
   touch "$DEPS/.complete"
 fi
+check_lib() { [ -f "$DEPS/lib/libgmp.a" ] && [ -f "$DEPS/lib/libmpfr.a" ]; }
+check_lib || { echo "GMP and MPFR for wasm32 missing from $DEPS" >&2; exit 1; }
+
+# ---- 3. the terminal ---------------------------------------------------------------
+# npm ci installs exactly the versions package-lock.json names, with no
+# install scripts (the browser driver would otherwise offer a browser
+# download; the tests use Debian's chromium).
+step "terminal (npm ci)"
+lock_stamp=$ROOT/node_modules/.package-lock.json
+if [ ! -f "$lock_stamp" ] || [ "$ROOT/package-lock.json" -nt "$lock_stamp" ]; then
+  PUPPETEER_SKIP_DOWNLOAD=1 npm ci --ignore-scripts --no-audit --no-fund --loglevel=error >&2
+else
+  echo "  node_modules/ is up to date with package-lock.json" >&2
+fi
+
+# ---- 4. the program and the site ---------------------------------------------------
+step "program and site in ${BUILD#"$ROOT"/}/site/"
+scripts/build.sh "$BUILD" all -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/emscripten.cmake" \
+  -DCMAKE_BUILD_TYPE=Release -DPW_WASM_DEPS="$DEPS" "$@"
+site=$BUILD/site
+for f in index.html page.js page.css pivotwright.js pivotwright.wasm xterm.mjs xterm.css; do
+  [ -s "$site/$f" ] || { echo "the site lacks $f" >&2; exit 1; }
+done
+echo "site: $site ($(du -sb "$site" | cut -f1) bytes; pivotwright.wasm $(stat -c %s "$site/pivotwright.wasm") bytes)" >&2
+echo "serve it with: python3 -m http.server -d ${BUILD#"$ROOT"/}/site 8000   (then open http://127.0.0.1:8000/)" >&2

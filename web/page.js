@@ -163,7 +163,12 @@ async function run() {
     // folder is looked at here, when the program has finished what the
     // last key started.
     wait(timeoutMs) {
-      showFiles(program.FS);
+      try {
+        showFiles(program.FS);
+      } catch (e) {
+        // The listing is the page's business: the program goes on.
+        console.error('the files could not be listed:', e);
+      }
       waiting = true;
       showIdle();
       return new Promise((resolve) => {

@@ -151,9 +151,12 @@ test('quitting leaves the last screen; starting again keeps the folder', async (
     assert.equal(last.cursor.shown, false, 'no cursor once the program has ended');
     assert.match(await page.$eval('#status', (e) => e.textContent), /has ended/);
     assert.equal(await page.$eval('#again', (e) => e.hidden), false, 'Start again offered');
-    // Keys typed now go nowhere.
+    // Keys typed into the screen now go nowhere (given time to show up).
+    await page.click('#terminal');
     await typeKeys(page, '1\r');
+    await new Promise((ok) => setTimeout(ok, 500));
     assert.deepEqual((await readScreen(page)).rows, before.rows, 'keys after the end change nothing');
+    assert.equal(await page.$eval('body', (b) => b.dataset.state), 'ended');
 
     const drawing = await download(page, downloads, 'protractor.emf');
     await page.click('#again');
