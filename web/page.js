@@ -151,6 +151,25 @@ function showFiles(FS) {
 }
 
 // ---- The program ----------------------------------------------------------
+// Compiled once; every run is a new instance of it, so starting again needs
+// nothing more from the server.
+let compiled = null;
+async function compileProgram() {
+  if (!compiled) {
+    compiled = (async () => {
+      try {
+        return await WebAssembly.compileStreaming(fetch('pivotwright.wasm'));
+      } catch (e) {
+        // A server that does not call it application/wasm.
+        const response = await fetch('pivotwright.wasm');
+        return WebAssembly.compile(await response.arrayBuffer());
+      }
+    })();
+    compiled.catch(() => { compiled = null; });
+  }
+  return compiled;
+}
+
 async function run() {
   againButton.hidden = true;
   statusLine.textContent = 'Loading the program\u2026';
@@ -188,8 +207,13 @@ async function run() {
   };
   const carried = folderFiles;
   try {
+    const wasm = await compileProgram();
     program = await createPivotwright({
       pwTerminal,
+      instantiateWasm(imports, receive) {
+        WebAssembly.instantiate(wasm, imports).then((instance) => receive(instance, wasm));
+        return {};
+      },
       preRun: [(m) => {
         m.FS.mkdirTree(FOLDER);
         m.FS.chdir(FOLDER);

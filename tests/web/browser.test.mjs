@@ -12,7 +12,7 @@ import assert from 'node:assert/strict';
 import { existsSync, mkdirSync, mkdtempSync, readdirSync, readFileSync, rmSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import { dirname, join } from 'node:path';
-import { fileURLToPath } from 'node:url';
+import { fileURLToPath, pathToFileURL } from 'node:url';
 import {
   launchBrowser, readScreen, screenDifferences, screenText, serveSite, typeKeys, waitIdle,
 } from './browser.mjs';
@@ -112,7 +112,7 @@ for (const scenario of scenarios) {
       }
       if (scenario.screenshot) {
         mkdirSync(SHOTS, { recursive: true });
-        await page.screenshot({ path: join(SHOTS, `web-${scenario.screenshot}.png`) });
+        await (await page.$('main')).screenshot({ path: join(SHOTS, `web-${scenario.screenshot}.png`) });
       }
       const links = await fileLinks(page);
       assert.deepEqual(links.map((l) => l.name), [...scenario.files].sort(), 'the files offered');
@@ -159,6 +159,8 @@ test('quitting leaves the last screen; starting again keeps the folder', async (
     assert.equal(await page.$eval('body', (b) => b.dataset.state), 'ended');
 
     const drawing = await download(page, downloads, 'protractor.emf');
+    // The page needs nothing more from the server to start again.
+    await page.setOfflineMode(true);
     await page.click('#again');
     await page.waitForFunction(() => document.body.dataset.state === 'running', { timeout: 20000 });
     await waitIdle(page);
@@ -172,5 +174,16 @@ test('quitting leaves the last screen; starting again keeps the folder', async (
   } finally {
     await page.close();
     rmSync(downloads, { recursive: true, force: true });
+  }
+});
+
+test('a page opened as a file says it needs a web server', async () => {
+  const page = await chromium.browser.newPage();
+  try {
+    await page.goto(pathToFileURL(join(SITE, 'index.html')).href);
+    await page.waitForFunction(() => /web server/.test(document.getElementById('status').textContent),
+                               { timeout: 20000 });
+  } finally {
+    await page.close();
   }
 });
