@@ -44,7 +44,7 @@ try {
   for (let i = 0; i < 5; ++i) {
     const context = await chromium.browser.createBrowserContext();  // nothing cached
     const page = await context.newPage();
-    await page.goto(server.url, { waitUntil: 'commit' });
+    await page.goto(server.url, { waitUntil: 'domcontentloaded' });
     await page.waitForFunction((text) => {
       const rows = document.querySelector('.xterm-rows');
       return rows && rows.textContent.replace(/\u00a0/g, ' ').includes(text);

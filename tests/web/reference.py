@@ -25,13 +25,19 @@ TIMEOUT_S = 60
 
 
 class Tmux:
-    def __init__(self):
-        self.socket = f"pw-web-ref-{os.getpid()}"
+    """A tmux server of its own for one scenario (a server just killed may
+    still hold its socket's name for a moment)."""
+
+    def __init__(self, name):
+        self.socket = f"pw-web-ref-{os.getpid()}-{name}"
 
     def __call__(self, *args, check=True):
         env = dict(os.environ, LANG="C.UTF-8")
-        return subprocess.run(["tmux", "-u", "-L", self.socket, *args], env=env, check=check,
-                              capture_output=True, text=True).stdout
+        done = subprocess.run(["tmux", "-u", "-L", self.socket, *args], env=env,
+                              capture_output=True, text=True)
+        if check and done.returncode != 0:
+            raise SystemExit(f"tmux {' '.join(args)}: {done.stderr.strip()}")
+        return done.stdout
 
     def capture(self):
         return self("capture-pane", "-t", "ref", "-p", "-e")
@@ -73,7 +79,7 @@ def settle(tmux, until):
 
 def record(program, scenario, out):
     folder = tempfile.mkdtemp(prefix="pw-web-ref.")
-    tmux = Tmux()
+    tmux = Tmux(scenario["name"])
     try:
         tmux("new-session", "-d", "-s", "ref", "-x", "90", "-y", "30",
              f"cd '{folder}' && '{program}'; sleep 3600")
