@@ -187,3 +187,34 @@ test('a page opened as a file says it needs a web server', async () => {
     await page.close();
   }
 });
+
+// The buffer holds palette indices; what the eye sees is the theme's colour
+// for each.  Black text and dark grey menu texts on bright white, as the
+// console shows them.
+test('the screen shows the console colours', async () => {
+  const { page } = await openPage();
+  try {
+    const colours = await page.evaluate(() => {
+      const rows = document.querySelectorAll('.xterm-rows > div');
+      const spanWith = (row, text) => [...rows[row - 1].querySelectorAll('span')]
+        .find((s) => s.textContent.replace(/\u00a0/g, ' ').includes(text));
+      const style = (span) => getComputedStyle(span);
+      const header = spanWith(2, 'Pivotwright');
+      const menuText = spanWith(12, 'Calculate optimum');
+      return {
+        header: style(header).color,
+        headerBackground: style(header).backgroundColor,
+        menuText: style(menuText).color,
+        menuBackground: style(menuText).backgroundColor,
+      };
+    });
+    assert.deepEqual(colours, {
+      header: 'rgb(0, 0, 0)',
+      headerBackground: 'rgb(255, 255, 255)',
+      menuText: 'rgb(128, 128, 128)',
+      menuBackground: 'rgb(255, 255, 255)',
+    });
+  } finally {
+    await page.close();
+  }
+});
