@@ -112,7 +112,12 @@ for (const scenario of scenarios) {
       }
       if (scenario.screenshot) {
         mkdirSync(SHOTS, { recursive: true });
-        await (await page.$('main')).screenshot({ path: join(SHOTS, `web-${scenario.screenshot}.png`) });
+        // The page's content with a margin of the page around it.
+        const box = await (await page.$('main')).boundingBox();
+        await page.screenshot({
+          path: join(SHOTS, `web-${scenario.screenshot}.png`),
+          clip: { x: box.x - 16, y: box.y - 16, width: box.width + 32, height: box.height + 32 },
+        });
       }
       const links = await fileLinks(page);
       assert.deepEqual(links.map((l) => l.name), [...scenario.files].sort(), 'the files offered');
