@@ -105,8 +105,8 @@ def main():
         return 2
     program, scenarios, out = os.path.abspath(sys.argv[1]), sys.argv[2], sys.argv[3]
     with open(scenarios, encoding="utf-8") as f:
-        spec = json.load(f)
-    for scenario in spec["scenarios"]:
+        plan = json.load(f)
+    for scenario in plan["scenarios"]:
         folder = os.path.join(out, scenario["name"])
         os.makedirs(folder, exist_ok=True)
         record(program, scenario, folder)
