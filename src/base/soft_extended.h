@@ -21,11 +21,12 @@
 // pseudo-denormals (exponent 0 with the integer bit set) are read by value.
 #pragma once
 
-#include <bit>
 #include <cfloat>
 #include <concepts>
 #include <cstdint>
 #include <cstring>
+
+#include "base/bit_cast.h"
 
 namespace pw {
 
@@ -51,7 +52,7 @@ class SoftExtended {
 
   // Exact: every double and every 64-bit integer fits.
   SoftExtended(double d) {  // NOLINT(google-explicit-constructor): used as a number
-    const auto bits = std::bit_cast<uint64_t>(d);
+    const auto bits = BitCast<uint64_t>(d);
     const auto biased = static_cast<int>((bits >> 52) & 0x7FF);
     if (biased == 0 || biased == 0x7FF) [[unlikely]] {
       *this = FromDoubleSpecial(bits);
@@ -318,7 +319,7 @@ inline double ToDouble(SoftExtended x) {
   const uint64_t rest = sig & 0x7FF;
   const uint64_t up = RoundsUpToEven(rest, 0x400, (kept & 1) != 0) ? 1 : 0;
   const uint64_t sign = x.Negative() ? uint64_t{1} << 63 : 0;
-  return std::bit_cast<double>(((static_cast<uint64_t>(e + 1022) << 52) + kept + up) | sign);
+  return BitCast<double>(((static_cast<uint64_t>(e + 1022) << 52) + kept + up) | sign);
 }
 float ToFloat(SoftExtended x);    // as the x87 stores a float
 uint64_t ToUInt64(SoftExtended x);  // an integral value in [0, 2^64), else 0

@@ -1,11 +1,11 @@
 #include "drawing/metafile.h"
 
 #include <algorithm>
-#include <bit>
 #include <cstddef>
 #include <initializer_list>
 #include <utility>
 
+#include "base/bit_cast.h"
 #include "base/int_convert.h"
 
 namespace pw {
@@ -228,7 +228,7 @@ void RecordFillRect(Metafile& m, MetafileBox box, const MetafileObject& brush) {
   Put32(m.bytes, kPatternCopy);
   PutZeros(m.bytes, 8);                               // source x, y
   for (const float f : {1.0f, 0.0f, 0.0f, 1.0f, 0.0f, 0.0f}) {
-    Put32(m.bytes, std::bit_cast<uint32_t>(f));       // source transform: identity
+    Put32(m.bytes, BitCast<uint32_t>(f));            // source transform: identity
   }
   PutZeros(m.bytes, 8 + 16);                          // background, usage; no bitmap
   End(m, at);
@@ -284,8 +284,8 @@ void RecordText(Metafile& m, MetafilePoint at_point, std::string_view text) {
   const std::size_t at = Begin(m, kTextOut);
   PutBox(m.bytes, at_point.x, at_point.y, right, bottom);  // bounds, page units
   Put32(m.bytes, 1);                                       // graphics mode: compatible
-  Put32(m.bytes, std::bit_cast<uint32_t>(kTextScaleX));    // 0.01 mm per page unit
-  Put32(m.bytes, std::bit_cast<uint32_t>(kTextScaleY));
+  Put32(m.bytes, BitCast<uint32_t>(kTextScaleX));    // 0.01 mm per page unit
+  Put32(m.bytes, BitCast<uint32_t>(kTextScaleY));
   PutI32(m.bytes, at_point.x);                             // reference point, page units
   PutI32(m.bytes, at_point.y);
   Put32(m.bytes, n);                                       // characters

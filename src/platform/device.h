@@ -1,9 +1,11 @@
-// The keyboard and screen the program runs on: one small interface, two
+// The keyboard and screen the program runs on: one small interface, three
 // backends chosen when the program is built.
 //
 //   platform/posix/terminal_device.*    a POSIX terminal (raw mode, escape
 //                                       sequences, signals)
 //   platform/windows/console_device.*   the Windows console (console API)
+//   platform/web/web_device.*           the terminal of a web page
+//                                       (WebAssembly, emscripten)
 //
 // Each backend defines `struct Device` and implements the operations below
 // (files and handles are named by platform/native_handle.h).  Input or output that is not a terminal
@@ -19,6 +21,8 @@
 
 #if defined(_WIN32)
 #include "platform/windows/console_device.h"  // IWYU pragma: export
+#elif defined(__EMSCRIPTEN__)
+#include "platform/web/web_device.h"  // IWYU pragma: export
 #else
 #include "platform/posix/terminal_device.h"  // IWYU pragma: export
 #endif

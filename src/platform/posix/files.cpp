@@ -28,6 +28,20 @@ void SyncFolderOf(std::string_view path) {
   close(fd);
 }
 
+// The process's file-creation mask.  emscripten's starts as 0777, which
+// would leave every file written without any permission (and the page
+// unable to read it back); its file system in memory has no other users,
+// so the usual 022 stands in there.
+mode_t CreationMask() {
+#if defined(__EMSCRIPTEN__)
+  return 022;
+#else
+  const mode_t mask = umask(0);
+  umask(mask);
+  return mask;
+#endif
+}
+
 }  // namespace
 
 int CreateOutputFile(std::string_view name, NativeHandle& file) {
@@ -80,10 +94,8 @@ int ReplaceFile(std::string_view name, const unsigned char* bytes, std::size_t n
   if (fd < 0) return errno;
   // mkostemp makes the file private; give it the mode a newly created file
   // would have.
-  const mode_t mask = umask(0);
-  umask(mask);
   int error = 0;
-  if (fchmod(fd, 0666 & ~mask) != 0) error = errno;
+  if (fchmod(fd, 0666 & ~CreationMask()) != 0) error = errno;
   if (error == 0) error = WriteAll(fd, reinterpret_cast<const char*>(bytes), n);
   if (error == 0 && fsync(fd) != 0) error = errno;
   if (close(fd) != 0 && error == 0) error = errno;
