@@ -16,7 +16,7 @@ target_link_options(pivotwright PRIVATE
   -sINVOKE_RUN=0
   -sENVIRONMENT=web
   -sEXPORTED_FUNCTIONS=_main
-  -sEXPORTED_RUNTIME_METHODS=ccall,FS
+  -sEXPORTED_RUNTIME_METHODS=ccall,callMain,FS
   -sALLOW_MEMORY_GROWTH)
 
 set(PW_SITE_DIR ${CMAKE_BINARY_DIR}/site)

@@ -250,5 +250,64 @@ async function run() {
   againButton.focus();
 }
 
+// ---- The protractor form ---------------------------------------------------
+// Runs the program's own protractor command in an instance of its own (the
+// screen's program is waiting for a key meanwhile) and offers the PDF it
+// writes.  The command never waits for a key, so it runs straight through.
+const protractorForm = document.getElementById('protractor');
+const protractorResult = document.getElementById('protractor-result');
+const protractorLink = document.getElementById('protractor-link');
+
+export function protractorArguments(form) {
+  const data = new FormData(form);
+  return ['protractor', data.get('given') === 'arm' ? '--arm' : '--pivot', String(data.get('length')).trim(),
+          '--alignment', data.get('alignment'), '--groove', data.get('groove'),
+          '--paper', data.get('paper'), '-o', 'protractor.pdf'];
+}
+
+async function drawProtractor(args) {
+  const said = [];
+  const wasm = await compileProgram();
+  const command = await createPivotwright({
+    pwTerminal: { write() {}, take() { return new Uint8Array(0); }, wait() { return Promise.resolve(); },
+                  discard() {} },
+    instantiateWasm(imports, receive) {
+      WebAssembly.instantiate(wasm, imports).then((instance) => receive(instance, wasm));
+      return {};
+    },
+    preRun: [(m) => { m.FS.mkdirTree(FOLDER); m.FS.chdir(FOLDER); }],
+    print: (text) => said.push(text),
+    printErr: (text) => said.push(text),
+  });
+  let status;
+  try {
+    status = command.callMain(args);
+  } catch (e) {
+    // exit() with a status other than 0 ends the instance by throwing.
+    status = e && typeof e.status === 'number' ? e.status : `stopped by an error (${e})`;
+  }
+  const path = FOLDER + '/protractor.pdf';
+  const bytes = status === 0 && command.FS.analyzePath(path).exists ? command.FS.readFile(path) : null;
+  return { status, bytes, said: said.join('\n') };
+}
+
+protractorForm.addEventListener('submit', async (event) => {
+  event.preventDefault();
+  protractorLink.hidden = true;
+  protractorResult.textContent = 'Drawing\u2026';
+  const { bytes, said } = await drawProtractor(protractorArguments(protractorForm));
+  if (!bytes) {
+    // The command's own line says what is wrong with what was typed.
+    protractorResult.textContent = said.replace(/^pivotwright protractor: /, '').replace(/ \(see .*\)$/, '');
+    return;
+  }
+  if (protractorLink.href) URL.revokeObjectURL(protractorLink.href);
+  protractorLink.href = URL.createObjectURL(new Blob([bytes], { type: 'application/pdf' }));
+  protractorLink.textContent = `protractor.pdf (${formatSize(bytes.length)})`;
+  protractorLink.hidden = false;
+  protractorResult.textContent = said.split('\n')[0].replace(/^Wrote protractor.pdf: /, '');
+  window.pivotwright.protractor = bytes;
+});
+
 againButton.addEventListener('click', () => { run(); });
 run();

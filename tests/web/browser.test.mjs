@@ -11,6 +11,7 @@ import { after, before, test } from 'node:test';
 import assert from 'node:assert/strict';
 import { existsSync, mkdirSync, mkdtempSync, readdirSync, readFileSync, rmSync } from 'node:fs';
 import { tmpdir } from 'node:os';
+import { execFileSync } from 'node:child_process';
 import { dirname, join } from 'node:path';
 import { fileURLToPath, pathToFileURL } from 'node:url';
 import {
@@ -20,6 +21,8 @@ import {
 const HERE = dirname(fileURLToPath(import.meta.url));
 const SITE = process.env.PW_WEB_SITE || join(HERE, '../../build-web/site');
 const EXPECTED = process.env.PW_WEB_EXPECTED;
+// The Linux program, for the protractor the form draws.
+const LINUX_EXE = process.env.PW_WEB_LINUX_EXE;
 const SHOTS = process.env.PW_WEB_SHOTS || join(HERE, '../../build-web');
 const { scenarios } = JSON.parse(readFileSync(join(HERE, 'scenarios.json'), 'utf8'));
 
@@ -221,5 +224,48 @@ test('the screen shows the console colours', async () => {
     });
   } finally {
     await page.close();
+  }
+});
+
+// The form runs the program's protractor command: the PDF it offers has the
+// bytes the Linux program writes for the same options; a wrong length is
+// answered with the command's own words.
+test('the protractor form gives the PDF of the Linux program', async () => {
+  assert.ok(LINUX_EXE && existsSync(LINUX_EXE), 'PW_WEB_LINUX_EXE names the Linux program');
+  const { page, errors } = await openPage();
+  const folder = mkdtempSync(join(tmpdir(), 'pw-web-protractor.'));
+  try {
+    const cases = [
+      { given: 'pivot', length: '222', alignment: 'baerwald', groove: 'iec', paper: 'a4' },
+      { given: 'arm', length: '240', alignment: 'lofgren-b', groove: 'din', paper: 'letter' },
+    ];
+    for (const c of cases) {
+      await page.select('#protractor select[name=given]', c.given);
+      await page.$eval('#protractor input[name=length]', (e, v) => { e.value = v; }, c.length);
+      await page.select('#protractor select[name=alignment]', c.alignment);
+      await page.select('#protractor select[name=groove]', c.groove);
+      await page.select('#protractor select[name=paper]', c.paper);
+      await page.evaluate(() => { window.pivotwright.protractor = null; });
+      await page.click('#protractor button[type=submit]');
+      await page.waitForFunction(() => window.pivotwright.protractor, { timeout: 30000 });
+      const got = Buffer.from(await page.evaluate(() => [...window.pivotwright.protractor]));
+      execFileSync(LINUX_EXE, ['protractor', `--${c.given}`, c.length, '--alignment', c.alignment,
+                               '--groove', c.groove, '--paper', c.paper, '-o', 'want.pdf'], { cwd: folder });
+      const want = readFileSync(join(folder, 'want.pdf'));
+      assert.ok(got.equals(want), `${JSON.stringify(c)}: ${got.length} bytes from the page, ` +
+                                  `${want.length} from the Linux program; they differ`);
+      assert.equal(await page.$eval('#protractor-link', (a) => a.hidden), false, 'the PDF offered');
+    }
+    await page.$eval('#protractor input[name=length]', (e) => { e.value = '12,5'; });
+    await page.click('#protractor button[type=submit]');
+    await page.waitForFunction(() => /not a number/.test(document.getElementById('protractor-result').textContent),
+                               { timeout: 30000 });
+    assert.equal(await page.$eval('#protractor-link', (a) => a.hidden), true, 'no PDF for a wrong length');
+    // The screen's program goes on meanwhile.
+    assertSameScreen(await readScreen(page), expectedScreen('action2-protractor', 0), 'the main screen');
+    assert.deepEqual(errors, [], 'errors in the page');
+  } finally {
+    await page.close();
+    rmSync(folder, { recursive: true, force: true });
   }
 });
