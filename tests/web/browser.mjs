@@ -83,9 +83,10 @@ export async function typeKeys(page, keys) {
   }
 }
 
-// The terminal's 90 x 30 cells in the shape of tests/web/tmux_screen.py:
-// each cell's character and the console palette index of its colours
-// (null: the default colour), with the cursor.
+// The terminal's 90 x 30 cells in the shape of tests/support/screen.py's JSON:
+// each cell's character and the console palette index of its colours (the
+// terminal's default colours counted as 7 on 0, as that tool counts them),
+// with the cursor.
 export async function readScreen(page) {
   return page.evaluate(() => {
     const term = window.pivotwright.terminal;
@@ -101,8 +102,8 @@ export async function readScreen(page) {
         const cell = line.getCell(c);
         cells.push({
           ch: cell.getChars() || ' ',
-          fg: cell.isFgPalette() ? palette(cell.getFgColor()) : (cell.isFgDefault() ? null : -1),
-          bg: cell.isBgPalette() ? palette(cell.getBgColor()) : (cell.isBgDefault() ? null : -1),
+          fg: cell.isFgPalette() ? palette(cell.getFgColor()) : (cell.isFgDefault() ? 7 : -1),
+          bg: cell.isBgPalette() ? palette(cell.getBgColor()) : (cell.isBgDefault() ? 0 : -1),
         });
       }
       rows.push(cells);

@@ -6,7 +6,8 @@ runs PROGRAM in a 90 x 30 tmux window of its own for each scenario of
 SCENARIOS (tests/web/scenarios.json), types each step's keys, and records
 in OUT/<scenario>/ the screen once the program has settled (step-0.json is
 the main screen before any key, step-N.json the screen after step N, in
-the shape of tmux_screen.py, with the cursor) and the files it wrote.
+the shape of tests/support/screen.py's JSON, with the cursor) and the files
+it wrote.
 Exits non-zero when a screen never settles or never shows its text.
 """
 import json
@@ -17,8 +18,8 @@ import sys
 import tempfile
 import time
 
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-import tmux_screen  # noqa: E402
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+import screen as capture_screen  # noqa: E402  (tests/support/screen.py)
 
 SETTLE_S = 0.4      # unchanged this long: the program is waiting for a key
 TIMEOUT_S = 60
@@ -88,7 +89,8 @@ def record(program, scenario, out):
         for i, step in enumerate(steps):
             if step["keys"]:
                 tmux.type(step["keys"])
-            screen = tmux_screen.parse(settle(tmux, step.get("until")))
+            cells = capture_screen.full_screen(capture_screen.parse(settle(tmux, step.get("until"))))
+            screen = {"rows": [[{"ch": ch, "fg": fg, "bg": bg} for ch, fg, bg in row] for row in cells]}
             screen["cursor"] = tmux.cursor()
             with open(os.path.join(out, f"step-{i}.json"), "w", encoding="utf-8") as f:
                 json.dump(screen, f, ensure_ascii=False)
