@@ -66,7 +66,8 @@ cmake -S . -B "$arm" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/aarch64-linux-gnu.cmake
   -DCMAKE_PREFIX_PATH="$deps/gtest" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPW_TESTS=ON >/dev/null
 # Every test program but the end-to-end one, which drives a terminal.
 targets=(pivotwright base_tests platform_tests text_tests geometry_tests drawing_tests screens_tests
-         actions_tests program_tests key_decoder_replay number_text_replay text_to_number_replay
+         actions_tests commands_tests program_tests command_line_replay key_decoder_replay number_text_replay
+         text_to_number_replay
          program_replay)
 cmake --build "$arm" -j"$jobs" --target "${targets[@]}" >/dev/null
 
