@@ -295,10 +295,18 @@ protractorForm.addEventListener('submit', async (event) => {
   event.preventDefault();
   protractorLink.hidden = true;
   protractorResult.textContent = 'Drawing\u2026';
-  const { bytes, said } = await drawProtractor(protractorArguments(protractorForm));
+  let drawn;
+  try {
+    drawn = await drawProtractor(protractorArguments(protractorForm));
+  } catch (e) {
+    drawn = { status: `stopped by an error (${e})`, bytes: null, said: '' };
+  }
+  const { status, bytes, said } = drawn;
   if (!bytes) {
     // The command's own line says what is wrong with what was typed.
-    protractorResult.textContent = said.replace(/^pivotwright protractor: /, '').replace(/ \(see .*\)$/, '');
+    protractorResult.textContent = said
+      ? said.replace(/^pivotwright protractor: /, '').replace(/ \(see .*\)$/, '')
+      : `The protractor could not be drawn (${status}).`;
     return;
   }
   if (protractorLink.href) URL.revokeObjectURL(protractorLink.href);
