@@ -17,7 +17,14 @@ target_link_options(pivotwright PRIVATE
   -sENVIRONMENT=web
   -sEXPORTED_FUNCTIONS=_main
   -sEXPORTED_RUNTIME_METHODS=ccall,callMain,FS
-  -sALLOW_MEMORY_GROWTH)
+  -sALLOW_MEMORY_GROWTH
+  # Asyncify instruments every function that might be on the stack while
+  # the key wait is suspended, and counts any call it cannot see through
+  # (through a pointer, or an exception's invoke wrapper) as one.  The
+  # libraries and the commands never reach the key wait: the C++ library,
+  # CLI11, nlohmann-json, MPFR and the page writers run only to completion,
+  # so they are left as they are (half the program's size otherwise).
+  "-sASYNCIFY_REMOVE=[\"std::*\",\"void std::*\",\"bool std::*\",\"int std::*\",\"unsigned long std::*\",\"virtual thunk to std::*\",\"non-virtual thunk to std::*\",\"__cxxabiv1::*\",\"CLI::*\",\"void CLI::*\",\"bool CLI::*\",\"nlohmann::*\",\"void nlohmann::*\",\"mpfr_*\",\"pw::PdfDocument*\",\"pw::SvgDocument*\",\"pw::LayOutProtractor*\"]")
 
 set(PW_SITE_DIR ${CMAKE_BINARY_DIR}/site)
 set(PW_XTERM_DIR "${CMAKE_SOURCE_DIR}/node_modules/@xterm/xterm" CACHE PATH
