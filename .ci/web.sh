@@ -28,24 +28,8 @@ trap 'rm -rf "$WORK"' EXIT
 . tests/support/checks.sh
 show_passed=1
 
-phase_name=""
-phase_start=0
-timings=()
-phase() {
-  phase_end
-  phase_name=$1
-  phase_start=$(date +%s.%N)
-  echo "== web: $phase_name"
-}
-phase_end() {
-  if [ -n "$phase_name" ]; then
-    local t
-    t=$(echo "$(date +%s.%N) - $phase_start" | bc)
-    timings+=("$(printf '%-14s %7.1f s' "$phase_name" "$t")")
-    printf 'web: phase %s took %.1f s\n' "$phase_name" "$t"
-  fi
-  phase_name=""
-}
+PHASE_PART=web
+. tests/support/phases.sh
 
 # ---- 1. packages -------------------------------------------------------------
 phase packages

@@ -54,24 +54,8 @@ cleanup() {
 }
 trap cleanup EXIT
 
-phase_name=""
-phase_start=0
-timings=()
-phase() {
-  phase_end
-  phase_name=$1
-  phase_start=$(date +%s.%N)
-  echo "== windows: $phase_name"
-}
-phase_end() {
-  if [ -n "$phase_name" ]; then
-    local t
-    t=$(echo "$(date +%s.%N) - $phase_start" | bc)
-    timings+=("$(printf '%-14s %7.1f s' "$phase_name" "$t")")
-    printf 'windows: phase %s took %.1f s\n' "$phase_name" "$t"
-  fi
-  phase_name=""
-}
+PHASE_PART=windows
+. tests/support/phases.sh
 
 # ---- 1. packages -------------------------------------------------------------
 phase packages
@@ -92,21 +76,7 @@ if [ -f "$DEPS/.complete" ]; then
   echo "  cached in $DEPS"
 else
   rm -rf "$DEPS" "$DEPS.src"
-  mkdir -p "$DEPS.src/apt/lists/partial" "$DEPS.src/apt/archives/partial" "$DEPS.src/apt/sources"
-  # The source packages through a private apt configuration: deb-src for
-  # the system's own Debian release, without touching the system's lists.
-  . /etc/os-release
-  cat > "$DEPS.src/apt/sources/debian-src.sources" <<EOF
-Types: deb-src
-URIs: http://deb.debian.org/debian
-Suites: ${VERSION_CODENAME}
-Components: main
-Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
-EOF
-  apt_opts=(-o "Dir::Etc::SourceList=/dev/null" -o "Dir::Etc::SourceParts=$DEPS.src/apt/sources"
-            -o "Dir::State::Lists=$DEPS.src/apt/lists" -o "Dir::Cache=$DEPS.src/apt")
-  apt-get "${apt_opts[@]}" -qq update
-  (cd "$DEPS.src" && apt-get "${apt_opts[@]}" -qq source gmp mpfr4 >/dev/null)
+  scripts/debian-sources.sh "$DEPS.src" gmp mpfr4
   gmp_src=$(find "$DEPS.src" -mindepth 1 -maxdepth 1 -type d -name 'gmp-*' | head -1)
   mpfr_src=$(find "$DEPS.src" -mindepth 1 -maxdepth 1 -type d -name 'mpfr4-*' | head -1)
   # Debian's GMP source has no manual; its own build regenerates the build

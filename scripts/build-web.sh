@@ -61,21 +61,7 @@ if [ -f "$DEPS/.complete" ]; then
 else
   echo "  building GMP and MPFR for wasm32 into $DEPS (once; a few minutes)" >&2
   rm -rf "$DEPS" "$DEPS.src"
-  mkdir -p "$DEPS.src/apt/lists/partial" "$DEPS.src/apt/archives/partial" "$DEPS.src/apt/sources"
-  # The source packages through a private apt configuration: deb-src for
-  # the system's own Debian release, without touching the system's lists.
-  . /etc/os-release
-  cat > "$DEPS.src/apt/sources/debian-src.sources" <<SOURCES
-Types: deb-src
-URIs: http://deb.debian.org/debian
-Suites: ${VERSION_CODENAME}
-Components: main
-Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
-SOURCES
-  apt_opts=(-o "Dir::Etc::SourceList=/dev/null" -o "Dir::Etc::SourceParts=$DEPS.src/apt/sources"
-            -o "Dir::State::Lists=$DEPS.src/apt/lists" -o "Dir::Cache=$DEPS.src/apt")
-  apt-get "${apt_opts[@]}" -qq update
-  (cd "$DEPS.src" && apt-get "${apt_opts[@]}" -qq source gmp mpfr4 >/dev/null)
+  scripts/debian-sources.sh "$DEPS.src" gmp mpfr4
   gmp_src=$(find "$DEPS.src" -mindepth 1 -maxdepth 1 -type d -name 'gmp-*' | head -1)
   mpfr_src=$(find "$DEPS.src" -mindepth 1 -maxdepth 1 -type d -name 'mpfr4-*' | head -1)
   # Debian's GMP source has no manual; the doc folder is left out of the
