@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -33,7 +34,7 @@ pw::ProtractorSheet ReferenceSheet() {
   const double n1 = 2 * r1 * r2 / (r2 * (1 + h) + r1 * (1 - h));
   const double n2 = 2 * r1 * r2 / (r1 * (1 + h) + r2 * (1 - h));
   const double l = std::sqrt(d * d + n1 * n2);
-  return {"Baerwald", r1, r2, d, l, l - d, std::asin((n1 + n2) / (2 * l)) * 180 / M_PI, n1, n2};
+  return {"Baerwald", r1, r2, d, l, l - d, std::asin((n1 + n2) / (2 * l)) * 180 / std::numbers::pi, n1, n2};
 }
 
 struct Gray {

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -23,7 +24,7 @@ pw::ProtractorSheet Sheet(double r1, double r2, double d) {
   const double n1 = 2 * r1 * r2 / (r2 * (1 + h) + r1 * (1 - h));
   const double n2 = 2 * r1 * r2 / (r1 * (1 + h) + r2 * (1 - h));
   const double l = std::sqrt(d * d + n1 * n2);
-  return {"L\xC3\xB6" "fgren (B)", r1, r2, d, l, l - d, std::asin((n1 + n2) / (2 * l)) * 180 / M_PI, n1, n2};
+  return {"L\xC3\xB6" "fgren (B)", r1, r2, d, l, l - d, std::asin((n1 + n2) / (2 * l)) * 180 / std::numbers::pi, n1, n2};
 }
 
 std::size_t Count(const std::string& text, const std::string& what) {
@@ -54,7 +55,7 @@ TEST(ArcCubics, StayWithinAHundredthOfAMillimetreOfTheCircle) {
     EXPECT_LT(worst, 0.01) << "radius " << c.r;
     EXPECT_LT(worst, 1e-6 * c.r + 1e-9) << "radius " << c.r;
     // The ends are the arc's ends, and the pieces join.
-    const double end = (c.start + c.sweep) * M_PI / 180;
+    const double end = (c.start + c.sweep) * std::numbers::pi / 180;
     EXPECT_NEAR(cubics.back().p3.x, centre.x + c.r * std::cos(end), 1e-9);
     EXPECT_NEAR(cubics.back().p3.y, centre.y + c.r * std::sin(end), 1e-9);
     for (std::size_t i = 1; i < cubics.size(); ++i) {
