@@ -66,7 +66,7 @@ check "the Linux program's screens recorded in tmux" \
 phase browser-tests
 check "the page in headless chromium shows and writes what the Linux program does" \
   env PW_WEB_SITE="$SITE" PW_WEB_EXPECTED="$WORK/expected" PW_WEB_SHOTS="$WEB_BUILD" PW_WEB_LINUX_EXE="$LINUX_EXE" \
-  node --test --test-reporter=spec tests/web/
+  node --test tests/web/
 check "screenshot after action 2: $WEB_BUILD/web-action2.png" test -s "$WEB_BUILD/web-action2.png"
 
 # ---- 6. the benchmark ------------------------------------------------------------------
