@@ -19,6 +19,22 @@ namespace {
 // control bytes written out, and cut short past this many bytes.
 constexpr std::size_t kShownMessageLimit = 200;
 
+// CLI11 words some mistakes in its own terms ("At Most 1 required but
+// received 2", "1 required MM missing"): say those plainly, naming the
+// option.  Anything else keeps CLI11's message.
+std::string PlainMismatchMessage(const CLI::App& app, const CLI::ArgumentMismatch& e) {
+  const std::string said = e.what();
+  for (const CLI::Option* option : app.get_options()) {
+    if (option->get_expected_min() <= 0) continue;  // flags take no value
+    const std::string& name = option->get_name();
+    if (option->count() > 1) return name + ": given more than once (give it once)";
+    if (said.rfind(name + ": ", 0) == 0 && said.find(" missing") != std::string::npos) {
+      return name + ": a value is needed after it";
+    }
+  }
+  return said;
+}
+
 }  // namespace
 
 void AddArmOptions(CLI::App& app, ArmOptionTexts& t) {
@@ -93,6 +109,8 @@ bool ParseArguments(CLI::App& app, const std::string& command, int argc, const c
     return true;
   } catch (const CLI::CallForHelp&) {
     result.out = app.help();
+  } catch (const CLI::ArgumentMismatch& e) {
+    result = BadInputResult(command, BadInput{ShowableArgument(PlainMismatchMessage(app, e), kShownMessageLimit)});
   } catch (const CLI::ParseError& e) {
     result = BadInputResult(command, BadInput{ShowableArgument(e.what(), kShownMessageLimit)});
   }

@@ -47,8 +47,10 @@ TEST(Commands, BadInputIsOneLineNamingTheOptionAndStatus2) {
   } cases[] = {
       {{"align"}, "--pivot or --arm is needed"},
       {{"align", "--pivot", "222", "--arm", "240"}, "not both"},
-      {{"align", "--pivot", "1", "--pivot", "2"}, "--pivot"},
-      {{"align", "--pivot"}, "--pivot"},
+      {{"align", "--pivot", "1", "--pivot", "2"}, "--pivot: given more than once"},
+      {{"check", "--pivot", "222", "--overhang", "17", "--offset", "23", "--offset", "22"}, "--offset: given more"},
+      {{"align", "--pivot"}, "--pivot: a value is needed"},
+      {{"align", "--pivot", "222", "--groove"}, "--groove: a value is needed"},
       {{"align", "--pivot", "12,5"}, "--pivot '12,5': not a number"},
       {{"align", "--pivot", "abc"}, "--pivot 'abc': not a number"},
       {{"align", "--pivot", ""}, "--pivot '': a number is needed"},
