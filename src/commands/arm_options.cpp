@@ -23,7 +23,7 @@ constexpr std::size_t kShownMessageLimit = 200;
 // received 2", "1 required MM missing"): say those plainly, naming the
 // option.  Anything else keeps CLI11's message.
 std::string PlainMismatchMessage(const CLI::App& app, const CLI::ArgumentMismatch& e) {
-  const std::string said = e.what();
+  std::string said = e.what();
   for (const CLI::Option* option : app.get_options()) {
     if (option->get_expected_min() <= 0) continue;  // flags take no value
     const std::string& name = option->get_name();
